@@ -1,0 +1,22 @@
+// The image slots through which an image read from a file reaches the canvas.
+#include "files/files.h"
+
+ImageSlot ImageSlots[SLOT_COUNT];
+int CurrentSlot;
+HLOCAL SlotBitmapMemory[SLOT_COUNT];
+
+void ReleaseSlot(int slot) {
+    if (slot < 0 || slot >= SLOT_COUNT)
+        return;
+    ImageSlot* s = &ImageSlots[slot];
+    if (SlotBitmapMemory[slot]) {
+        LocalFree(SlotBitmapMemory[slot]);
+        SlotBitmapMemory[slot] = nullptr;
+    }
+    // Bits, Width, Height and AndMask stay: they describe the last image taken, and the
+    // open commands fall back on them when a later read fails.
+    s->Dib = nullptr;
+    s->Directory[0] = 0;
+    s->Path[0] = 0;
+    s->Title[0] = 0;
+}

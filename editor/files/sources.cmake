@@ -1,0 +1,9 @@
+set(FILES_SOURCES
+    files/image_slots.cpp
+    files/dib_fields.cpp
+    files/bitmap_reader.cpp
+    files/icon_reader.cpp
+    files/icon_writer.cpp
+    files/bitmap_writer.cpp
+    files/file_dialogs.cpp
+)

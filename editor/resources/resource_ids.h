@@ -1,0 +1,33 @@
+// Resource and command identifiers of the editor. Menu command ids double as the
+// WM_COMMAND ids that the main window forwards to the canvas, so they must not change.
+#pragma once
+
+// Menu resource holding the two soft-key pop-ups, "File" and "Menu".
+#define IDR_MAIN_MENU 102
+
+// Commands (menu items and the internal ones the main window sends).
+#define CMD_ABOUT 10
+#define CMD_SAVE_BITMAP 13
+#define CMD_MESH_ON 17
+#define CMD_MESH_OFF 18
+#define CMD_OPEN_BITMAP 19
+#define CMD_SCALE 20
+#define CMD_OPEN_ICON 21
+#define CMD_NEW_CREATE 22
+#define CMD_OPEN_MONITOR 23
+#define CMD_CLOSE_MONITOR 24
+#define CMD_SAVE_ICON 26
+#define CMD_TRANSPARENCY 27
+#define CMD_COPY 28
+#define CMD_PASTE 29
+#define CMD_UNDO 31
+#define CMD_REDO 32
+#define CMD_ENSURE_CANVAS 50 // internal: create the canvas if missing
+#define CMD_CANVAS_SIZE 66
+#define CMD_RESIZE_IMAGE 85 // internal: canvas resizes its image after Canvas Size
+#define CMD_EXIT 110
+
+// Dialog controls.
+#define IDC_SCALE_EDIT 100
+#define IDC_SIZE_16 101 // the following two ids must stay consecutive
+#define IDC_SIZE_32 102

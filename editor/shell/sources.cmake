@@ -1,0 +1,7 @@
+set(SHELL_SOURCES
+    shell/editor_state.cpp
+    shell/startup.cpp
+    shell/main_window.cpp
+    shell/save_prompt.cpp
+    shell/dialogs.cpp
+)
