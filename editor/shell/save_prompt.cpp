@@ -36,7 +36,10 @@ int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption) {
     case DOCUMENT_FORMAT_ICON: command = 26; break;
     }
     if (!Modified) return 1;
-    return ShowSavePrompt(owner, WM_COMMAND, command, name, caption) == IDCANCEL ? 0 : 1;
+    // Only a clear Yes (and a save that worked) or No goes ahead: a prompt that could not
+    // be shown must not let the picture go unsaved.
+    int answer = ShowSavePrompt(owner, WM_COMMAND, command, name, caption);
+    return (answer == IDYES || answer == IDNO) ? 1 : 0;
 }
 
 void ReportError(HWND owner, const WCHAR* format, const WCHAR* name, const WCHAR* caption) {

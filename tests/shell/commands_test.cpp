@@ -29,6 +29,12 @@ TEST_F(EditorWindow, SavePromptNamesTheDocumentOrUntitled) {
     EXPECT_EQ(L"Save current changes in (untitled)?", SeenBoxes()[1].text);
     EXPECT_EQ(L"", SeenBoxes()[1].caption);
 
+    // A prompt that cannot be shown (its owner is gone) keeps the picture.
+    HWND gone = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
+    DestroyWindow(gone);
+    EXPECT_EQ(0, ConfirmDiscard(gone, L"x", L"y"));
+
     Modified = 0;
     EXPECT_EQ(1, ConfirmDiscard(MainWindow, L"x", L"y")) << "no prompt when unmodified";
     EXPECT_EQ(2u, SeenBoxes().size());
