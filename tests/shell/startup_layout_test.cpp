@@ -1,6 +1,7 @@
 // Start-up as a user sees it (window, soft-key bar, layout in both orientations), the
 // layout rules for narrow and wide client areas, and the single-instance test.
 #include "editor_window.h"
+#include <functional>
 #include <string>
 
 TEST_F(EditorWindow, StartsAsAPortraitHandheldScreenWithTheBarBelow) {
@@ -180,31 +181,75 @@ TEST_F(EditorWindow, SecondStartBringsTheFirstWindowForwardAndEndsWithZero) {
     DestroyWindow(other);
 }
 
-// The program file itself, started while this editor window runs.
-TEST_F(EditorWindow, SecondProgramStartEndsWithZero) {
+namespace {
+
+std::wstring ProgramFile() {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring program = self;
-    program = program.substr(0, program.rfind(L'\\')); // tests\shell
-    program = program.substr(0, program.rfind(L'\\')); // tests
-    program = program.substr(0, program.rfind(L'\\')) + L"\\editor\\Pixmora.exe";
+    std::wstring path = self;
+    for (int up = 0; up < 3; up++) // build\tests\shell\shell_tests.exe -> build
+        path = path.substr(0, path.rfind(L'\\'));
+    return path + L"\\editor\\Pixmora.exe";
+}
+
+// Starts the program file, runs whileRunning (with this thread's messages dispatched
+// meanwhile) and waits up to 30 seconds for the program's end; its exit code, or 99.
+DWORD RunProgram(const std::function<void(HANDLE)>& whileRunning) {
+    std::wstring program = ProgramFile();
+    std::wstring command = L"\"" + program + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::wstring command = L"\"" + program + L"\"";
-    ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        ADD_FAILURE() << "could not start the program file";
+        return 99;
+    }
+    whileRunning(process.hProcess);
     DWORD waited = WAIT_TIMEOUT;
-    for (int i = 0; i < 300 && waited == WAIT_TIMEOUT; i++) {
+    for (int i = 0; i < 300 && waited != WAIT_OBJECT_0; i++) {
         waited = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
         PumpMessages();
-        if (waited != WAIT_OBJECT_0) waited = WAIT_TIMEOUT;
     }
     DWORD code = 99;
-    GetExitCodeProcess(process.hProcess, &code);
-    if (waited == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 1);
-    EXPECT_EQ(WAIT_OBJECT_0, waited);
-    EXPECT_EQ(0u, code);
+    if (waited == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    return code;
+}
+
+} // namespace
+
+TEST_F(EditorWindow, SecondProgramStartEndsWithZero) {
+    EXPECT_EQ(0u, RunProgram([](HANDLE) {}));
+    EXPECT_TRUE(IsWindow(MainWindow));
+}
+
+// The program on its own: its window and soft-key bar come up, and Exit ends it with 0.
+TEST(ProgramFile, StartsWithItsBarAndExitEndsItWithZero) {
+    HWND main = nullptr, bar = nullptr;
+    RECT mainRect = {}, barRect = {};
+    DWORD code = RunProgram([&](HANDLE process) {
+        // Start-up is done once the window has been shortened to end above the bar.
+        for (int i = 0; i < 200 && !(bar && mainRect.bottom == barRect.top); i++) {
+            WaitForSingleObject(process, 50);
+            main = FindWindowW(L"Mosaro", L"Pixmora");
+            bar = FindWindowW(L"menu_worker", nullptr);
+            GetWindowRect(main, &mainRect);
+            GetWindowRect(bar, &barRect);
+        }
+        ASSERT_NE(nullptr, main);
+        ASSERT_NE(nullptr, bar);
+        EXPECT_EQ(main, GetWindow(bar, GW_OWNER));
+        EXPECT_TRUE(IsWindowVisible(bar));
+        EXPECT_EQ(480, mainRect.right - mainRect.left);
+        EXPECT_EQ(mainRect.bottom, barRect.top);
+        EXPECT_EQ(640, barRect.bottom - mainRect.top);
+        PostMessageW(main, WM_COMMAND, CMD_EXIT, 0);
+    });
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(nullptr, FindWindowW(L"Mosaro", L"Pixmora"));
 }
