@@ -123,11 +123,13 @@ static void CloseDocument() {
 static LRESULT NewCreateCommand(HWND window) {
     if (!AskBeforeDiscarding(window)) return 0;
     if (!RunDialog(window, L"CanvasSize", CanvasSizeDlgProc)) return 0;
-    if (ImageInfo) { // the new image gets a header of its own size
+    if (ImageWindows[0]) CloseDocument();
+    // The new image gets a header of its own size; freed once the canvas that drew with
+    // it is gone.
+    if (ImageInfo) {
         LocalFree(ImageInfo);
         ImageInfo = nullptr;
     }
-    if (ImageWindows[0]) CloseDocument();
     // A new document does not undo into the old one.
     DropUndoHistory();
     SizeChosen = 1;

@@ -82,8 +82,10 @@ TEST_F(EditorWindow, MenuItemsReachTheMainWindowThroughTheBar) {
     EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Display", L"Delete Mesh"}));
     EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Display", L"Draw Mesh"}));
     EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"File", L"S&ave As"}));
-    // The second "S&ave As" of the File pop-up is the bitmap one; pick it by its place.
-    EXPECT_EQ((std::vector<int>{CMD_MESH_OFF, CMD_MESH_ON, CMD_SAVE_ICON}), CanvasCommands);
+    // The second "S&ave As" of the File pop-up is the bitmap one.
+    EXPECT_TRUE(ChooseMenuCommand(MainWindow, L"File", CMD_SAVE_BITMAP));
+    EXPECT_EQ((std::vector<int>{CMD_MESH_OFF, CMD_MESH_ON, CMD_SAVE_ICON, CMD_SAVE_BITMAP}),
+              CanvasCommands);
 
     CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_CHECKED);
     EXPECT_TRUE(MenuItemChecked(MainWindow, {L"Menu", L"&Canvas", L"Opaque/Transparency"}));

@@ -10,56 +10,68 @@ namespace {
 std::vector<std::pair<UINT, WPARAM>> PendingKeys; // message and key, posted into the menu
 bool MenuWasOpen;
 
+HMENU BarMenu(HWND bar) {
+    return (HMENU)SendMessageW(bar, SHCMBM_GETMENU, 0, 0);
+}
+
+std::wstring ItemText(HMENU menu, int pos) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, pos, text, 128, MF_BYPOSITION);
+    return text;
+}
+
 int KeyIndex(HWND bar, const std::wstring& keyText) {
-    HMENU menu = (HMENU)SendMessageW(bar, SHCMBM_GETMENU, 0, 0);
     int count = (int)SendMessageW(bar, SKBM_GETKEYCOUNT, 0, 0);
-    for (int i = 0; menu && i < count; i++) {
-        wchar_t text[128] = {};
-        GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
-        if (keyText == text) return i;
-    }
+    for (int i = 0; BarMenu(bar) && i < count; i++)
+        if (ItemText(BarMenu(bar), i) == keyText) return i;
     return -1;
 }
 
-// Position of the item with that text, and how many selectable items (not separators)
-// come before it, which is how far the keyboard moves down from the first item.
-int FindItem(HMENU menu, const std::wstring& text, int* stepsDown) {
-    *stepsDown = 0;
+// Positions, level by level, of the items named by path[1..] under the pop-up.
+bool PositionsOfTexts(HMENU popup, const std::vector<std::wstring>& path, std::vector<int>* out) {
+    HMENU menu = popup;
+    for (size_t level = 1; level < path.size() && menu; level++) {
+        int found = -1;
+        for (int i = 0; i < GetMenuItemCount(menu) && found < 0; i++)
+            if (!(GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) &&
+                ItemText(menu, i) == path[level])
+                found = i;
+        if (found < 0) return false;
+        out->push_back(found);
+        menu = GetSubMenu(menu, found);
+    }
+    return out->size() + 1 == path.size() && path.size() > 1;
+}
+
+// Positions of the item that carries the command id, searched through the sub-menus.
+bool PositionsOfCommand(HMENU menu, UINT id, std::vector<int>* out) {
     for (int i = 0; i < GetMenuItemCount(menu); i++) {
-        wchar_t itemText[128] = {};
-        UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-        if (state & MF_SEPARATOR) continue;
-        GetMenuStringW(menu, i, itemText, 128, MF_BYPOSITION);
-        if (text == itemText) return i;
-        ++*stepsDown;
+        out->push_back(i);
+        HMENU sub = GetSubMenu(menu, i);
+        if (sub ? PositionsOfCommand(sub, id, out) : GetMenuItemID(menu, i) == id) return true;
+        out->pop_back();
     }
-    return -1;
+    return false;
 }
 
-// Resolves path[1..] under the pop-up; the keys that walk there and choose the item.
-bool KeysFor(HMENU popup, const std::vector<std::wstring>& path, HMENU* last, int* lastPos,
+// The keys that walk from the pop-up to the item and choose it: at each level Home, then
+// Down once for every selectable item (not a separator) before it, then Right into a
+// sub-menu or Enter on the item itself.
+bool KeysFor(HMENU popup, const std::vector<int>& positions,
              std::vector<std::pair<UINT, WPARAM>>* keys) {
     HMENU menu = popup;
-    for (size_t level = 1; level < path.size(); level++) {
-        int steps = 0;
-        int pos = FindItem(menu, path[level], &steps);
-        if (pos < 0) return false;
-        if (keys) {
-            keys->push_back({WM_KEYDOWN, VK_HOME});
-            for (int s = 0; s < steps; s++)
+    for (size_t level = 0; level < positions.size(); level++) {
+        keys->push_back({WM_KEYDOWN, VK_HOME});
+        for (int i = 0; i < positions[level]; i++)
+            if (!(GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR))
                 keys->push_back({WM_KEYDOWN, VK_DOWN});
-        }
-        HMENU sub = GetSubMenu(menu, pos);
-        bool lastLevel = level + 1 == path.size();
-        if (lastLevel) {
-            if (sub) return false;
-            if (keys) keys->push_back({WM_CHAR, L'\r'});
-            *last = menu;
-            *lastPos = pos;
-            return true;
+        HMENU sub = GetSubMenu(menu, positions[level]);
+        if (level + 1 == positions.size()) {
+            keys->push_back({WM_CHAR, L'\r'});
+            return sub == nullptr;
         }
         if (!sub) return false;
-        if (keys) keys->push_back({WM_KEYDOWN, VK_RIGHT});
+        keys->push_back({WM_KEYDOWN, VK_RIGHT});
         menu = sub;
     }
     return false;
@@ -82,6 +94,43 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR timer, DWORD) {
     EndMenu();
 }
 
+void TapKey(HWND bar, int index) {
+    RECT key;
+    SendMessageW(bar, SKBM_GETKEYRECT, index, (LPARAM)&key);
+    int x = (key.left + key.right) / 2, y = (key.top + key.bottom) / 2;
+    StylusDown(bar, x, y);
+    StylusUp(bar, x, y);
+}
+
+// Taps the key and, when it has a pop-up, walks it to the item at positions.
+bool ChooseAt(HWND bar, int index, const std::vector<int>& positions) {
+    HMENU popup = GetSubMenu(BarMenu(bar), index);
+    PendingKeys.clear();
+    if (popup && !KeysFor(popup, positions, &PendingKeys)) {
+        ADD_FAILURE() << "the menu path ends in a sub-menu";
+        return false;
+    }
+    MenuWasOpen = false;
+    UINT_PTR steer = popup ? SetTimer(nullptr, 0, 0, SteerMenu) : 0;
+    UINT_PTR watchdog = popup ? SetTimer(nullptr, 0, 3000, Watchdog) : 0;
+    TapKey(bar, index); // the pop-up's menu loop runs inside this tap
+    if (watchdog) KillTimer(nullptr, watchdog);
+    if (steer && !MenuWasOpen) {
+        KillTimer(nullptr, steer);
+        ADD_FAILURE() << "the soft key opened no pop-up";
+        return false;
+    }
+    PumpMessages();
+    return true;
+}
+
+int KeyOrFail(HWND window, const std::wstring& keyText, HWND* bar) {
+    *bar = SoftKeyBarOf(window);
+    int index = *bar ? KeyIndex(*bar, keyText) : -1;
+    if (index < 0) ADD_FAILURE() << "no soft key with that text";
+    return index;
+}
+
 } // namespace
 
 HWND SoftKeyBarOf(HWND window) {
@@ -97,46 +146,38 @@ bool SoftKeyScreenRect(HWND window, const std::wstring& keyText, RECT* rect) {
 }
 
 bool ChooseMenuItem(HWND window, const std::vector<std::wstring>& path) {
-    HWND bar = SoftKeyBarOf(window);
-    int index = (bar && !path.empty()) ? KeyIndex(bar, path[0]) : -1;
-    if (index < 0) {
-        ADD_FAILURE() << "no soft key for the menu path";
-        return false;
-    }
-    HMENU menu = (HMENU)SendMessageW(bar, SHCMBM_GETMENU, 0, 0);
-    HMENU popup = GetSubMenu(menu, index);
-    PendingKeys.clear();
-    HMENU last = nullptr;
-    int lastPos = 0;
-    if (popup && !KeysFor(popup, path, &last, &lastPos, &PendingKeys)) {
+    HWND bar;
+    int index = path.empty() ? -1 : KeyOrFail(window, path[0], &bar);
+    if (index < 0) return false;
+    std::vector<int> positions;
+    HMENU popup = GetSubMenu(BarMenu(bar), index);
+    if (popup && !PositionsOfTexts(popup, path, &positions)) {
         ADD_FAILURE() << "menu path not found under its soft key";
         return false;
     }
-    RECT key;
-    SendMessageW(bar, SKBM_GETKEYRECT, index, (LPARAM)&key);
-    MenuWasOpen = false;
-    UINT_PTR steer = popup ? SetTimer(nullptr, 0, 0, SteerMenu) : 0;
-    UINT_PTR watchdog = popup ? SetTimer(nullptr, 0, 3000, Watchdog) : 0;
-    int x = (key.left + key.right) / 2, y = (key.top + key.bottom) / 2;
-    StylusDown(bar, x, y);
-    StylusUp(bar, x, y); // the pop-up's menu loop runs inside this tap
-    if (watchdog) KillTimer(nullptr, watchdog);
-    if (steer && !MenuWasOpen) {
-        KillTimer(nullptr, steer);
-        ADD_FAILURE() << "the soft key opened no pop-up";
+    return ChooseAt(bar, index, positions);
+}
+
+bool ChooseMenuCommand(HWND window, const std::wstring& keyText, UINT commandId) {
+    HWND bar;
+    int index = KeyOrFail(window, keyText, &bar);
+    if (index < 0) return false;
+    std::vector<int> positions;
+    HMENU popup = GetSubMenu(BarMenu(bar), index);
+    if (!popup || !PositionsOfCommand(popup, commandId, &positions)) {
+        ADD_FAILURE() << "command " << commandId << " not found under its soft key";
         return false;
     }
-    PumpMessages();
-    return true;
+    return ChooseAt(bar, index, positions);
 }
 
 bool MenuItemChecked(HWND window, const std::vector<std::wstring>& path) {
     HWND bar = SoftKeyBarOf(window);
     int index = (bar && !path.empty()) ? KeyIndex(bar, path[0]) : -1;
-    if (index < 0) return false;
-    HMENU popup = GetSubMenu((HMENU)SendMessageW(bar, SHCMBM_GETMENU, 0, 0), index);
-    HMENU last = nullptr;
-    int pos = 0;
-    if (!popup || !KeysFor(popup, path, &last, &pos, nullptr)) return false;
-    return (GetMenuState(last, pos, MF_BYPOSITION) & MF_CHECKED) != 0;
+    HMENU menu = index >= 0 ? GetSubMenu(BarMenu(bar), index) : nullptr;
+    std::vector<int> positions;
+    if (!menu || !PositionsOfTexts(menu, path, &positions)) return false;
+    for (size_t level = 0; level + 1 < positions.size(); level++)
+        menu = GetSubMenu(menu, positions[level]);
+    return (GetMenuState(menu, positions.back(), MF_BYPOSITION) & MF_CHECKED) != 0;
 }

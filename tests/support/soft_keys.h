@@ -15,5 +15,8 @@ bool SoftKeyScreenRect(HWND window, const std::wstring& keyText, RECT* rect);
 // messages are dispatched, so the command has run (its dialogs and boxes answered from the
 // queue of test_support.h). False, with a test failure, when the path is not in the menu.
 bool ChooseMenuItem(HWND window, const std::vector<std::wstring>& path);
+// The same for the item that carries the command id anywhere under the key's pop-up (for
+// items whose texts repeat, such as the two "S&ave As" of "File").
+bool ChooseMenuCommand(HWND window, const std::wstring& keyText, UINT commandId);
 // Whether the item at path (as above) carries a check mark.
 bool MenuItemChecked(HWND window, const std::vector<std::wstring>& path);
