@@ -3,7 +3,6 @@
 // that gets a menu bar becomes the device's screen: 480 x 640 (portrait) or 640 x 480
 // (landscape), at most the desktop's work area, with the bar along its bottom edge.
 #include "aygshell.h"
-#include <commctrl.h>
 
 namespace {
 
@@ -252,10 +251,29 @@ LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The window procedures of the parents the library watches, so every message still
+// reaches its own procedure (plain subclassing works with every version of the system).
+struct WatchedParent {
+    HWND window;
+    WNDPROC procedure;
+};
+WatchedParent Watched[MaxBars];
+
+WNDPROC OwnProcedure(HWND window) {
+    for (const WatchedParent& w : Watched)
+        if (w.window == window) return w.procedure;
+    return DefWindowProcW;
+}
+
 // Watches the bar's parent so the bar moves, shows and hides with it.
-LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                            DWORD_PTR) {
-    LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC own = OwnProcedure(window);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)own);
+        for (WatchedParent& w : Watched)
+            if (w.window == window) w = WatchedParent{};
+    }
+    LRESULT result = CallWindowProcW(own, window, message, wParam, lParam);
     SoftKeyBar* bar = BarOfParent(window);
     if (message == WM_WINDOWPOSCHANGED && bar) {
         const WINDOWPOS* pos = (const WINDOWPOS*)lParam;
@@ -263,10 +281,21 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if ((pos->flags & SWP_SHOWWINDOW) && !(bar->flags & SHCMBF_HIDDEN))
             ShowWindow(bar->window, SW_SHOWNOACTIVATE);
         if (pos->flags & SWP_HIDEWINDOW) ShowWindow(bar->window, SW_HIDE);
-    } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(window, ParentProc, id);
     }
     return result;
+}
+
+bool WatchParent(HWND window) {
+    if ((WNDPROC)GetWindowLongPtrW(window, GWLP_WNDPROC) == ParentProc) return true;
+    for (WatchedParent& w : Watched) {
+        if (w.window && IsWindow(w.window)) continue;
+        w.window = window;
+        w.procedure = (WNDPROC)SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)ParentProc);
+        if (w.procedure) return true;
+        w = WatchedParent{};
+        return false;
+    }
+    return false;
 }
 
 bool RegisterBarClass(HINSTANCE instance) {
@@ -321,7 +350,7 @@ BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* info) {
     }
     bar->font = CreateFontW(-(bar->height * 2 / 5), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0,
                             0, 0, 0, L"Tahoma");
-    if (!SetWindowSubclass(bar->parent, ParentProc, 1, 0)) {
+    if (!WatchParent(bar->parent)) {
         DestroyWindow(bar->window);
         return FALSE;
     }
