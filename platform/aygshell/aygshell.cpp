@@ -281,6 +281,9 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if ((pos->flags & SWP_SHOWWINDOW) && !(bar->flags & SHCMBF_HIDDEN))
             ShowWindow(bar->window, SW_SHOWNOACTIVATE);
         if (pos->flags & SWP_HIDEWINDOW) ShowWindow(bar->window, SW_HIDE);
+    } else if (message == WM_ENABLE && bar) {
+        // While a modal dialog disables the parent, its menu must not start other commands.
+        EnableWindow(bar->window, (BOOL)wParam);
     }
     return result;
 }

@@ -104,7 +104,9 @@ TEST_F(EditorWindow, CanvasSizeOnAnOddImageChecksNothingAndOkTakesTheLastChoice)
 
 TEST_F(EditorWindow, AboutNamesTheProgramAndEndsWithOk) {
     std::wstring title, version;
+    bool barEnabled = true;
     HandleNextDialog([&](HWND dialog) {
+        barEnabled = IsWindowEnabled(MenuBarWindow);
         for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             wchar_t text[128] = {};
             GetWindowTextW(c, text, 128);
@@ -118,5 +120,7 @@ TEST_F(EditorWindow, AboutNamesTheProgramAndEndsWithOk) {
     EXPECT_EQ(L"About Box", SeenBoxes()[0].caption);
     EXPECT_EQ(L"Pixmora", title);
     EXPECT_EQ(L"Pixmora version 1.02 for ", version);
+    EXPECT_FALSE(barEnabled) << "the soft keys rest while a dialog is open";
+    EXPECT_TRUE(IsWindowEnabled(MenuBarWindow));
     EXPECT_EQ(0, RunDialog(MainWindow, L"NoSuchBox", AboutDlgProc));
 }
