@@ -3,6 +3,7 @@
 // commands it receives and answers the save commands with a chosen result.
 #pragma once
 #include "canvas/canvas.h"
+#include "editor_session.h"
 #include "files/files.h"
 #include "resources/resource_ids.h"
 #include "shell/editor_state.h"
@@ -45,40 +46,11 @@ inline void ExpectRect(HWND child, int x, int y, int w, int h, const char* what)
 class EditorWindow : public testing::Test {
   protected:
     void SetUp() override {
-        ResetState();
-        ASSERT_EQ(1, StartEditor(GetModuleHandleW(nullptr), nullptr, SW_SHOW));
-        PumpMessages();
-    }
-    void TearDown() override {
-        if (MainWindow && IsWindow(MainWindow)) DestroyWindow(MainWindow);
-        PumpMessages();
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-        MainWindow = nullptr;
-        ResetState();
-    }
-    static void ResetState() {
-        MenuBarHeight = 24;
-        CanvasWidth = CanvasHeight = 32;
-        PrevCanvasWidth = PrevCanvasHeight = 32;
-        Scale = PrevScale = 10;
-        Modified = 0;
-        DocumentKind = 0;
-        NoCanvas = 1;
-        SizeChosen = 0;
-        ImagePending = 0;
-        CanvasSizeChoice = 0;
-        ViewScrollX = ViewScrollY = 0;
-        for (HWND& w : ImageWindows)
-            w = nullptr;
-        TransparentToolWindow = nullptr;
-        DocumentTitle[0] = 0;
-        ImageSlots[CurrentSlot].Path[0] = 0;
+        ASSERT_TRUE(StartEditorSession());
         CanvasCommands.clear();
         CanvasSaveResult = 1;
-        SHSetDeviceOrientation(0);
     }
+    void TearDown() override { EndEditorSession(); }
     // Creates the canvas through command 50 and puts the recording stand-in behind it.
     static void MakeRecordingCanvas() {
         SendMessageW(MainWindow, WM_COMMAND, CMD_ENSURE_CANVAS, 0);
