@@ -177,6 +177,10 @@ static LRESULT OnDestroy() {
         DestroyWindow(MenuBarWindow);
         MenuBarWindow = nullptr;
     }
+    if (MainMenu) { // a menu that belongs to no window is not freed with one
+        DestroyMenu(MainMenu);
+        MainMenu = nullptr;
+    }
     PostQuitMessage(0);
     return 0;
 }
