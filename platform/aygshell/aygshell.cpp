@@ -281,6 +281,10 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if ((pos->flags & SWP_SHOWWINDOW) && !(bar->flags & SHCMBF_HIDDEN))
             ShowWindow(bar->window, SW_SHOWNOACTIVATE);
         if (pos->flags & SWP_HIDEWINDOW) ShowWindow(bar->window, SW_HIDE);
+    } else if (message == WM_KEYDOWN && bar && (wParam == VK_F1 || wParam == VK_F2) &&
+               IsWindowEnabled(bar->window) && KeyCount(bar) > 0) {
+        // The handheld's two soft-key buttons arrive as F1 and F2.
+        OpenKey(bar, wParam == VK_F1 ? 0 : KeyCount(bar) - 1);
     } else if (message == WM_ENABLE && bar) {
         // While a modal dialog disables the parent, its menu must not start other commands.
         EnableWindow(bar->window, (BOOL)wParam);

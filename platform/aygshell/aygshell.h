@@ -10,7 +10,8 @@
 #define SHCMBF_COLORBK 0x0008
 #define SHCMBF_HMENU 0x0010 // nToolBarId holds a menu handle
 
-// A menu bar answers with the menu it was built from.
+// A menu bar answers with the menu it was built from. The keys open on a tap, or on F1
+// (left) and F2 (right) pressed in the parent, as the handheld's soft-key buttons send them.
 #define SHCMBM_GETMENU (WM_USER + 402)
 
 // Desktop additions, for tests and tools that drive the bar as a user would.

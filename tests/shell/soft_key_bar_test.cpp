@@ -86,3 +86,25 @@ TEST_F(SoftKeyBarTest, KeyWithoutPopupSendsItsCommandAndAnEmptyBarHasNoKeys) {
     RECT key;
     EXPECT_FALSE(SendMessageW(empty, SKBM_GETKEYRECT, 0, (LPARAM)&key));
 }
+
+namespace {
+std::wstring OpenedItem;
+void CALLBACK NoteOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    HMENU menu = popup ? (HMENU)SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0) : nullptr;
+    wchar_t text[64] = {};
+    if (menu) GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+    OpenedItem = text;
+    EndMenu();
+}
+} // namespace
+
+TEST_F(EditorWindow, SoftKeyButtonsOpenTheirPopups) {
+    for (auto [key, first] : {std::pair{VK_F1, L"&New Create"}, std::pair{VK_F2, L"&Edit"}}) {
+        OpenedItem.clear();
+        SetTimer(nullptr, 0, 0, NoteOpenMenu);
+        SendMessageW(MainWindow, WM_KEYDOWN, key, 0);
+        EXPECT_EQ(first, OpenedItem);
+    }
+}
