@@ -378,25 +378,23 @@ void SwapSnapshot() {
     }
 }
 
-void UndoCommand() {
-    if (!UndoAvailable || !StoreMatchesSubject()) {
-        MessageBoxW(MainWindow, L"There's No undo item!", L"Mosaro", MB_OK);
-        return;
+// One exchange of the undo step when the history allows it, else the message saying why not.
+static bool ExchangeStep(int allowed, const WCHAR* refusal) {
+    if (!allowed || !StoreMatchesSubject()) {
+        MessageBoxW(MainWindow, refusal, L"Mosaro", MB_OK);
+        return false;
     }
     SwapSnapshot();
-    RedoAvailable = 1;
     RefreshViews(ImageWindows[0], FALSE);
+    return true;
+}
+
+void UndoCommand() {
+    if (ExchangeStep(UndoAvailable, L"There's No undo item!")) RedoAvailable = 1;
 }
 
 void RedoCommand() {
-    if (!RedoAvailable || !StoreMatchesSubject()) {
-        MessageBoxW(MainWindow, L"There's No redo item!", L"Mosaro", MB_OK);
-        return;
-    }
-    SwapSnapshot();
-    UndoAvailable = 0;
-    RedoAvailable = 0;
-    RefreshViews(ImageWindows[0], FALSE);
+    if (ExchangeStep(RedoAvailable, L"There's No redo item!")) UndoAvailable = RedoAvailable = 0;
 }
 
 // ---- Resize ------------------------------------------------------------------------------

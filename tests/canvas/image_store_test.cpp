@@ -75,6 +75,15 @@ HLOCAL MakeSlotDib(int bitCount, int width, int height, const std::vector<DWORD>
     return block;
 }
 
+// The shape tools' preview: the snapshot back into the bitmap a memory context holds.
+void RestoreInto(HBITMAP bitmap) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RestoreSnapshot(TestOwner(), dc);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+}
+
 BITMAPINFO* SlotInfo() {
     return (BITMAPINFO*)ImageSlots[0].Dib;
 }
@@ -227,23 +236,20 @@ TEST_F(ImageStore, APendingLoadMakesNoBlankImage) {
 
 TEST_F(ImageStore, AnImageTooLargeToMakeLeavesTheCurrentOne) {
     NewImage(16, 16);
+    ASSERT_EQ(1, CreateMask(TestOwner(), 0));
     SetPixelIndex(3, 4, 2);
-    HBITMAP before = ImageBitmap;
-    CanvasWidth = CanvasHeight = 200000;
-    AnswerNextBox(IDOK);
-    EXPECT_EQ(0, CreateImage(TestOwner()));
-    ExpectBox(NoMemory, L"iDrawBitmapN");
-    EXPECT_EQ(before, ImageBitmap);
-    EXPECT_EQ(16, CanvasWidth);
-    EXPECT_EQ(16, CanvasHeight);
-    EXPECT_EQ(2, Pixel(3, 4));
-
-    CanvasWidth = CanvasHeight = 200000;
-    AnswerNextBox(IDOK);
-    EXPECT_EQ(0, ResizeImage(TestOwner()));
-    ExpectBox(NoMemory, L"iDrawBitmapN");
-    EXPECT_EQ(before, ImageBitmap);
-    EXPECT_EQ(16, CanvasWidth);
+    HBITMAP before = ImageBitmap, mask = MaskBitmap;
+    for (auto operation : {CreateImage, ResizeImage}) {
+        CanvasWidth = CanvasHeight = 200000;
+        AnswerNextBox(IDOK);
+        EXPECT_EQ(0, operation(TestOwner()));
+        ExpectBox(NoMemory, L"iDrawBitmapN");
+        EXPECT_EQ(before, ImageBitmap);
+        EXPECT_EQ(mask, MaskBitmap);
+        EXPECT_EQ(16, CanvasWidth);
+        EXPECT_EQ(16, CanvasHeight);
+        EXPECT_EQ(2, Pixel(3, 4));
+    }
 }
 
 TEST_F(ImageStore, EveryOperationCopesWithNoImage) {
@@ -299,11 +305,7 @@ TEST_F(ImageStore, UndoAndRedoFollowTheStateTable) {
 TEST_F(ImageStore, TheRubberBandRestoresThePressState) {
     NewImage(16, 16);
     Stroke(1, 1, 4);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, ImageBitmap);
-    RestoreSnapshot(TestOwner(), dc);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    RestoreInto(ImageBitmap);
     EXPECT_EQ(15, Pixel(1, 1));
 }
 
@@ -506,11 +508,7 @@ TEST_F(ImageStore, AStrokeOnTheMaskIsUndoneOnTheMask) {
     SetDibIndex(MaskInfo, MaskBits, 4, 4, 1);
 
     // The rubber band on the mask restores the mask as it was at the press.
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, MaskBitmap);
-    RestoreSnapshot(TestOwner(), dc);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    RestoreInto(MaskBitmap);
     EXPECT_EQ(0, MaskPixel(4, 4));
 
     SetDibIndex(MaskInfo, MaskBits, 4, 4, 1);
