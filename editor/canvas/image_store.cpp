@@ -117,31 +117,29 @@ BITMAPINFO* iDrawBitmapN(HWND owner, int bitCount, int width, int height, BITMAP
     return info;
 }
 
-// A DIB section for a header; none (and the header untouched) when the system refuses.
-static HBITMAP MakeSection(BITMAPINFO* info, BYTE** bits) {
-    void* memory = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &memory, nullptr, 0);
-    if (!bitmap || !memory) {
-        if (bitmap) DeleteObject(bitmap);
-        *bits = nullptr;
-        return nullptr;
-    }
-    *bits = (BYTE*)memory;
-    return bitmap;
-}
-
-// A header and its bitmap made together: both or neither.
+// A header and its DIB section made together, both or neither. The section takes its colour
+// table when it is made, so a table of its own (entries words, the rest zero) goes in first:
+// drawing calls match colours against that table.
 static HBITMAP MakeBitmap(HWND owner, const WCHAR* caption, int bitCount, int width, int height,
-                          BITMAPINFO** info, BYTE** bits) {
+                          const DWORD* table, int entries, BITMAPINFO** info, BYTE** bits) {
     *info = nullptr;
+    *bits = nullptr;
     if (!iDrawBitmapN(owner, bitCount, width, height, info)) return nullptr;
-    HBITMAP bitmap = MakeSection(*info, bits);
-    if (!bitmap) {
-        LocalFree(*info);
-        *info = nullptr;
-        TellNoMemory(owner, caption);
+    if (table) {
+        ZeroMemory(InfoTable(*info), 4 * TableEntries(bitCount));
+        CopyMemory(InfoTable(*info), table, 4 * entries);
     }
-    return bitmap;
+    void* memory = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, *info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    if (bitmap && memory) {
+        *bits = (BYTE*)memory;
+        return bitmap;
+    }
+    if (bitmap) DeleteObject(bitmap);
+    LocalFree(*info);
+    *info = nullptr;
+    TellNoMemory(owner, caption);
+    return nullptr;
 }
 
 static void FreeBitmap(HBITMAP* bitmap, BYTE** bits, BITMAPINFO** info) {
@@ -269,8 +267,8 @@ int CreateImage(HWND window) {
     if (ImagePending) return 1; // the file about to be loaded brings the image
     BITMAPINFO* info;
     BYTE* bits;
-    HBITMAP bitmap =
-        MakeBitmap(window, L"CreateImage", ImageBitCount, CanvasWidth, CanvasHeight, &info, &bits);
+    HBITMAP bitmap = MakeBitmap(window, L"CreateImage", ImageBitCount, CanvasWidth, CanvasHeight,
+                                nullptr, 0, &info, &bits);
     if (!bitmap) {
         KeepCanvasSizeOfImage();
         return 0;
@@ -313,18 +311,13 @@ static int SnapshotOf(HWND window, int mask) {
     if (UndoBitmap && (UndoHoldsMask != mask || !SameLayout(UndoInfo, subject))) DropUndoHistory();
     if (!UndoBitmap) {
         UndoAvailable = RedoAvailable = 0;
-        BITMAPINFO* info = nullptr;
-        if (!iDrawBitmapN(window, InfoBitCount(subject), InfoWidth(subject), InfoHeight(subject),
-                          &info))
-            return 0;
-        CopyMemory(InfoTable(info), InfoTable(subject), 4 * TableEntries(InfoBitCount(subject)));
+        int bitCount = InfoBitCount(subject);
+        BITMAPINFO* info;
         BYTE* bits;
-        HBITMAP bitmap = MakeSection(info, &bits);
-        if (!bitmap) {
-            LocalFree(info);
-            TellNoMemory(window, L"TakeSnapshot");
-            return 0;
-        }
+        HBITMAP bitmap =
+            MakeBitmap(window, L"TakeSnapshot", bitCount, InfoWidth(subject), InfoHeight(subject),
+                       InfoTable(subject), TableEntries(bitCount), &info, &bits);
+        if (!bitmap) return 0;
         UndoBitmap = bitmap;
         UndoBits = bits;
         UndoInfo = info;
@@ -425,24 +418,23 @@ int ResizeImage(HWND window) {
     int width = CanvasWidth, height = CanvasHeight;
     BITMAPINFO* info = nullptr;
     BYTE* bits = nullptr;
-    HBITMAP bitmap = MakeBitmap(window, caption, ImageBitCount, width, height, &info, &bits);
+    // A 4-bit image keeps its own colours; any other becomes the palette's 16 colours.
+    const DWORD* table = InfoBitCount(ImageInfo) == 4 ? InfoTable(ImageInfo) : PaletteColors;
+    HBITMAP bitmap =
+        MakeBitmap(window, caption, ImageBitCount, width, height, table, 16, &info, &bits);
     if (!bitmap) {
         KeepCanvasSizeOfImage();
         return 0;
     }
-    // A 4-bit image keeps its own colours; any other becomes the palette's 16 colours.
-    if (InfoBitCount(ImageInfo) == 4)
-        CopyMemory(InfoTable(info), InfoTable(ImageInfo), 16 * 4);
-    else
-        CopyMemory(InfoTable(info), PaletteColors, 16 * 4);
     // The mask follows the image's size; the scratch bitmap is only remade.
     BITMAPINFO *maskInfo = nullptr, *scratchInfo = nullptr;
     BYTE *maskBits = nullptr, *scratchBits = nullptr;
     HBITMAP mask = nullptr, scratch = nullptr;
     if (MaskBitmap) {
-        mask = MakeBitmap(window, caption, 1, width, height, &maskInfo, &maskBits);
+        mask = MakeBitmap(window, caption, 1, width, height, nullptr, 0, &maskInfo, &maskBits);
         if (mask)
-            scratch = MakeBitmap(window, caption, 4, width, height, &scratchInfo, &scratchBits);
+            scratch = MakeBitmap(window, caption, 4, width, height, nullptr, 0, &scratchInfo,
+                                 &scratchBits);
         if (!scratch) {
             FreeBitmap(&mask, &maskBits, &maskInfo);
             FreeBitmap(&bitmap, &bits, &info);
@@ -481,13 +473,12 @@ static HBITMAP BitmapFromSlot(HWND window, const ImageSlot& slot, BITMAPINFO** i
         MessageBoxW(window, L"the image is in a form that cannot be edited.", caption, MB_OK);
         return nullptr;
     }
-    HBITMAP bitmap = MakeBitmap(window, caption, bitCount, h->biWidth, h->biHeight, info, bits);
-    if (!bitmap) return nullptr;
     // A table shorter than the bit count allows is read only as far as it goes.
     int entries = TableEntries(bitCount);
     if (h->biClrUsed > 0 && h->biClrUsed < (DWORD)entries) entries = (int)h->biClrUsed;
-    ZeroMemory(InfoTable(*info), 4 * TableEntries(bitCount));
-    CopyMemory(InfoTable(*info), slot.Dib + h->biSize, 4 * entries);
+    HBITMAP bitmap = MakeBitmap(window, caption, bitCount, h->biWidth, h->biHeight,
+                                (const DWORD*)(slot.Dib + h->biSize), entries, info, bits);
+    if (!bitmap) return nullptr;
     CopyMemory(*bits, slot.Bits, InfoPixelBytes(*info));
     return bitmap;
 }
@@ -525,9 +516,10 @@ int CreateMask(HWND window, int fromIcon) {
     int width = InfoWidth(ImageInfo), height = InfoHeight(ImageInfo);
     BITMAPINFO *maskInfo = nullptr, *scratchInfo = nullptr;
     BYTE *maskBits = nullptr, *scratchBits = nullptr;
-    HBITMAP mask = MakeBitmap(window, caption, 1, width, height, &maskInfo, &maskBits);
+    HBITMAP mask = MakeBitmap(window, caption, 1, width, height, nullptr, 0, &maskInfo, &maskBits);
     if (!mask) return 0;
-    HBITMAP scratch = MakeBitmap(window, caption, 4, width, height, &scratchInfo, &scratchBits);
+    HBITMAP scratch =
+        MakeBitmap(window, caption, 4, width, height, nullptr, 0, &scratchInfo, &scratchBits);
     if (!scratch) {
         FreeBitmap(&mask, &maskBits, &maskInfo);
         return 0;

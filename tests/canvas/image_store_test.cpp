@@ -412,6 +412,7 @@ TEST_F(ImageStore, AnEightBitImageGetsItsWholeTableAndResizesToThePalette) {
     EXPECT_EQ(200, Pixel(0, 0));
 
     PaletteColors[3] = 0x00FF0000; // word for word into the new table: red
+    PaletteColors[10] = 0x00123456; // a colour only this entry has
     CanvasWidth = 4;
     CanvasHeight = 2;
     ASSERT_EQ(1, ResizeImage(TestOwner()));
@@ -424,6 +425,13 @@ TEST_F(ImageStore, AnEightBitImageGetsItsWholeTableAndResizesToThePalette) {
     EXPECT_EQ(7, Pixel(2, 0));
     EXPECT_EQ(0, Pixel(0, 1));  // grey 0 in the file
     EXPECT_EQ(15, Pixel(3, 0)); // new column
+    // Drawing calls match colours against the same table.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, ImageBitmap);
+    SetPixelV(dc, 3, 1, RGB(0x12, 0x34, 0x56));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    EXPECT_EQ(10, Pixel(3, 1));
 }
 
 TEST_F(ImageStore, AnUnusableSlotImageIsRefusedAndTheImageKept) {
@@ -519,6 +527,14 @@ TEST_F(ImageStore, AStrokeOnTheMaskIsUndoneOnTheMask) {
     EXPECT_EQ(1, MaskInfo->bmiHeader.biBitCount);
     EXPECT_EQ(4, ImageInfo->bmiHeader.biBitCount);
     RedoCommand();
+    EXPECT_EQ(1, MaskPixel(4, 4));
+
+    // Placing a block edits the image even in the mode: its step is of the image.
+    ASSERT_EQ(1, TakeImageSnapshot(TestOwner()));
+    EXPECT_EQ(0, UndoHoldsMask);
+    SetPixelIndex(6, 6, 5);
+    UndoCommand();
+    EXPECT_EQ(15, Pixel(6, 6));
     EXPECT_EQ(1, MaskPixel(4, 4));
 
     // Leaving the mode: the image step after an image press, never the mask.
