@@ -124,14 +124,9 @@ static LRESULT NewCreateCommand(HWND window) {
     if (!AskBeforeDiscarding(window)) return 0;
     if (!RunDialog(window, L"CanvasSize", CanvasSizeDlgProc)) return 0;
     if (ImageWindows[0]) CloseDocument();
-    // The new image gets a header of its own size; freed once the canvas that drew with
-    // it is gone.
-    if (ImageInfo) {
-        LocalFree(ImageInfo);
-        ImageInfo = nullptr;
-    }
-    // A new document does not undo into the old one.
-    DropUndoHistory();
+    // Whatever image is left (its canvas could not be made) goes too, with its undo
+    // history: the new image gets a header of its own size and does not undo into the old.
+    DiscardImage();
     SizeChosen = 1;
     EnsureCanvas(window, CMD_NEW_CREATE);
     Modified = 0;

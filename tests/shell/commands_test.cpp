@@ -148,7 +148,6 @@ TEST_F(EditorWindow, NewCreateMakesAFreshUnmodifiedCanvasOfTheChosenSize) {
     EXPECT_FALSE(IsWindow(old));
     ASSERT_NE(nullptr, ImageWindows[0]);
     EXPECT_EQ(0, Modified);
-    EXPECT_EQ(1, SizeChosen) << "the stand-in canvas makes no image, so nothing clears it";
 
     // CLOSE after the prompt leaves everything as it was.
     HWND current = ImageWindows[0];
@@ -202,4 +201,29 @@ TEST_F(EditorWindow, SaveCommandsPassTheCanvasResultBack) {
     EXPECT_EQ((std::vector<int>{CMD_SAVE_BITMAP, CMD_SAVE_ICON}), CanvasCommands);
     EXPECT_EQ(0, Command(CMD_ENSURE_CANVAS)) << "a second command 50 makes no second canvas";
     EXPECT_EQ((std::vector<int>{CMD_SAVE_BITMAP, CMD_SAVE_ICON}), CanvasCommands);
+}
+
+TEST_F(EditorWindow, UndoAndRedoFromTheMenuExchangeOrSayThereIsNothing) {
+    AnswerNextBox(IDOK);
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Edit", L"Undo"}));
+    AnswerNextBox(IDOK);
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Edit", L"Redo"}));
+    ASSERT_EQ(2u, SeenBoxes().size());
+    EXPECT_EQ(L"There's No undo item!", SeenBoxes()[0].text);
+    EXPECT_EQ(L"Mosaro", SeenBoxes()[0].caption);
+    EXPECT_EQ((std::vector<int>{IDOK}), SeenBoxes()[0].buttons);
+    EXPECT_EQ(L"There's No redo item!", SeenBoxes()[1].text);
+
+    // After a snapshot: Undo and Redo exchange silently, a second Redo has nothing left.
+    ASSERT_TRUE(CreateImage(MainWindow));
+    ASSERT_TRUE(TakeSnapshot(MainWindow));
+    ClearSeenBoxes();
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Edit", L"Undo"}));
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Edit", L"Redo"}));
+    EXPECT_TRUE(SeenBoxes().empty());
+    AnswerNextBox(IDOK);
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Edit", L"Redo"}));
+    ASSERT_EQ(1u, SeenBoxes().size());
+    EXPECT_EQ(L"There's No redo item!", SeenBoxes()[0].text);
+    DiscardImage();
 }
