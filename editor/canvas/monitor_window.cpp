@@ -1,6 +1,45 @@
-// The monitors: the image at actual size and at half size.
+// The monitors: the image at actual size (divisor 1) and at half size (divisor 2), kept in
+// step with the canvas, which repaints them on every stylus message.
 #include "canvas/canvas.h"
+#include "shell/editor_state.h"
+
+static int Divisor(HWND window) {
+    return GetWindowLongW(window, 0) == 2 ? 2 : 1;
+}
+
+static LRESULT OnPaint(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (!dc) return 0;
+    int d = Divisor(window);
+    RECT src, dst;
+    if (d == 1) {
+        // At actual size only the part inside the window needs drawing.
+        if (VisibleCells(dc, 1, &src)) DrawImagePart(dc, &src, &src, TransparencyMode);
+    } else {
+        SetRect(&src, 0, 0, CanvasWidth, CanvasHeight);
+        SetRect(&dst, 0, 0, CanvasWidth / d, CanvasHeight / d);
+        DrawImagePart(dc, &dst, &src, TransparencyMode);
+    }
+    EndPaint(window, &ps);
+    return 0;
+}
+
+static LRESULT OnClose(HWND window) {
+    int d = GetWindowLongW(window, 0);
+    if ((d == 1 || d == 2) && ImageWindows[d] == window) ImageWindows[d] = nullptr;
+    DestroyWindow(window);
+    return 0;
+}
 
 LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        SetWindowLongW(window, 0, (LONG)(INT_PTR)((CREATESTRUCTW*)lParam)->lpCreateParams);
+        return 0;
+    case WM_DESTROY: return 0;
+    case WM_PAINT: return OnPaint(window);
+    case WM_CLOSE: return OnClose(window);
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
