@@ -12,15 +12,17 @@ static LRESULT OnPaint(HWND window) {
     HDC dc = BeginPaint(window, &ps);
     if (!dc) return 0;
     int d = Divisor(window);
-    RECT src, dst;
-    if (d == 1) {
-        // At actual size only the part inside the window needs drawing.
-        if (VisibleCells(dc, 1, &src)) DrawImagePart(dc, &src, &src, TransparencyMode);
-    } else {
-        SetRect(&src, 0, 0, CanvasWidth, CanvasHeight);
-        SetRect(&dst, 0, 0, CanvasWidth / d, CanvasHeight / d);
-        DrawImagePart(dc, &dst, &src, TransparencyMode);
+    RECT src, dst, clip;
+    SetRect(&src, 0, 0, CanvasWidth, CanvasHeight);
+    SetRect(&dst, 0, 0, CanvasWidth / d, CanvasHeight / d);
+    // A monitor shows only a corner of a large image: the part outside the window is left
+    // out, so the reduction and the masked view work on the visible pixels alone.
+    if (GetClipBox(dc, &clip) != ERROR && IntersectRect(&clip, &clip, &dst) &&
+        !EqualRect(&clip, &dst)) {
+        dst = clip;
+        SetRect(&src, dst.left * d, dst.top * d, dst.right * d, dst.bottom * d);
     }
+    if (!IsRectEmpty(&dst)) DrawImagePart(dc, &dst, &src, TransparencyMode);
     EndPaint(window, &ps);
     return 0;
 }
