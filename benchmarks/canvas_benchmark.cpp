@@ -33,14 +33,6 @@ static double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER f
     return 1000.0 * (double)(to.QuadPart - from.QuadPart) / (double)frequency.QuadPart;
 }
 
-static void FreeDib(HBITMAP* bitmap, BITMAPINFO** info, BYTE** bits) {
-    if (*bitmap) DeleteObject(*bitmap);
-    if (*info) LocalFree(*info);
-    *bitmap = nullptr;
-    *info = nullptr;
-    *bits = nullptr;
-}
-
 struct Host {
     HWND main;
     HWND view;
@@ -55,7 +47,6 @@ static Host OpenHost(int size, int scrollX, int scrollY) {
     SizeChosen = 1;
     ImagePending = 0;
     DiscardImage();
-    DropUndoHistory();
     h.main = CreateWindowW(L"BenchHost", L"", WS_POPUP | WS_VISIBLE, 0, 0, VIEW_WIDTH + 60,
                            VIEW_HEIGHT + 10, nullptr, nullptr, AppInstance, nullptr);
     h.view = CreateWindowW(L"BenchHost", L"", WS_CHILD | WS_VISIBLE, 0, 0, VIEW_WIDTH, VIEW_HEIGHT,
@@ -85,9 +76,7 @@ static void CloseHost(Host* h) {
 }
 
 static void UseMask(HWND canvas) {
-    FreeDib(&MaskBitmap, &MaskInfo, &MaskBits);
-    FreeDib(&CompositeBitmap, &CompositeInfo, &CompositeBits);
-    CreateMask(canvas, 0);
+    CreateMask(canvas, 0); // replaces the mask of the case before
     TransparencyMode = 1;
     OpacityTool = 1;
 }
@@ -118,7 +107,7 @@ static void TimeTools(const char* caseName, HWND canvas, int originX, int origin
         SendMessageW(canvas, WM_LBUTTONUP, 0, Point(cx, cy));
         Pump();
         std::sort(times.begin(), times.end());
-        printf("%-34s %-16s median %7.3f ms   p99 %7.3f ms\n", caseName, ToolNames[tool],
+        printf("%-38s %-16s median %7.3f ms   p99 %7.3f ms\n", caseName, ToolNames[tool],
                times[times.size() / 2], times[times.size() * 99 / 100]);
         fflush(stdout);
     }

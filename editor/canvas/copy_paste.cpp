@@ -149,12 +149,9 @@ static void ShowBlock(HWND canvas) {
 
 // Writes the block into the image at PastePos, clipped to the image, as one undo step.
 static void PlaceBlock(HWND canvas) {
-    // The undo step must hold the colour image, which the block changes, even while the
+    // The undo step holds the colour image, which the block changes, even while the
     // Opaque/Transparency mode has the strokes editing the mask.
-    int mode = TransparencyMode;
-    TransparencyMode = 0;
-    TakeSnapshot(canvas);
-    TransparencyMode = mode;
+    TakeImageSnapshot(canvas);
     RECT image = {0, 0, CanvasWidth, CanvasHeight};
     RECT block = {PastePos.x, PastePos.y, PastePos.x + BlockWidth(), PastePos.y + BlockHeight()};
     RECT part;
