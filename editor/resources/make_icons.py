@@ -191,13 +191,15 @@ def small_house(pic, left, top):
 
 
 def copy_rect_tool():
+    # Kept inside columns and rows 0 to 29: the tool bar's border hides the rest of the
+    # last icon.
     pic = blank()
-    rect(pic, 1, 1, 18, 18, "W")
+    rect(pic, 1, 1, 17, 17, "W")
     small_house(pic, 5, 5)
-    dashed_frame(pic, 1, 1, 18, 18)
-    rect(pic, 13, 13, 30, 30, "W")
-    rect(pic, 13, 13, 30, 30, "K", thick=1)
-    small_house(pic, 17, 17)
+    dashed_frame(pic, 1, 1, 17, 17)
+    rect(pic, 12, 12, 29, 29, "W")
+    rect(pic, 12, 12, 29, 29, "K", thick=1)
+    small_house(pic, 16, 16)
     return pic
 
 
