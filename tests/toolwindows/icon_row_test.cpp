@@ -3,6 +3,7 @@
 #include "canvas/canvas.h"
 #include "test_support.h"
 #include "tool_window_fixture.h"
+#include <string>
 
 static const COLORREF White = RGB(255, 255, 255);
 static const COLORREF Black = RGB(0, 0, 0);
@@ -149,4 +150,41 @@ TEST_F(OpacityTool_, CloseClearsTheMainWindowsHandle) {
     EXPECT_EQ(0, OpacityTool) << "kept until the next creation";
     MakeChild(L"Transparent", 63, 32);
     EXPECT_EQ(1, OpacityTool);
+}
+
+// Every icon the tool windows and the start picture load is one 32 x 32 16-colour image
+// whose AND mask leaves part of it clear.
+TEST(IconResources, AreThirtyTwoPixelSixteenColourIconsWithMasks) {
+    for (const wchar_t* name :
+         {L"PENTOOL", L"RECTTOOL", L"FILLRECTTOOL", L"ELLIPSETOOL", L"FILLELLIPSETOOL",
+          L"COPYRECTTOOL", L"OPAQUE_TOOL", L"TRANSPARENT_TOOL", L"Camera", L"Key", L"Write",
+          L"Coffee", L"AMosaro", L"ZVornpro"}) {
+        SCOPED_TRACE(std::string(name, name + wcslen(name)));
+        HRSRC group = FindResourceW(AppInstance, name, (LPCWSTR)RT_GROUP_ICON);
+        ASSERT_NE(nullptr, group);
+        const BYTE* dir = (const BYTE*)LockResource(LoadResource(AppInstance, group));
+        ASSERT_NE(nullptr, dir);
+        EXPECT_EQ(1, *(const WORD*)(dir + 4)) << "one image";
+        const BYTE* entry = dir + 6;
+        EXPECT_EQ(32, entry[0]);
+        EXPECT_EQ(32, entry[1]);
+        EXPECT_EQ(16, entry[2]);
+        EXPECT_EQ(4, *(const WORD*)(entry + 6));
+        WORD id = *(const WORD*)(entry + 12);
+        HRSRC image = FindResourceW(AppInstance, MAKEINTRESOURCEW(id), (LPCWSTR)RT_ICON);
+        ASSERT_NE(nullptr, image);
+        const BITMAPINFOHEADER* header =
+            (const BITMAPINFOHEADER*)LockResource(LoadResource(AppInstance, image));
+        ASSERT_EQ(40u + 16 * 4 + 32 * 16 + 32 * 4, SizeofResource(AppInstance, image));
+        EXPECT_EQ(32, header->biWidth);
+        EXPECT_EQ(64, header->biHeight);
+        EXPECT_EQ(4, header->biBitCount);
+        const BYTE* mask = (const BYTE*)header + 40 + 16 * 4 + 32 * 16;
+        int clear = 0;
+        for (int i = 0; i < 32 * 4; i++)
+            for (int bit = 0; bit < 8; bit++)
+                clear += (mask[i] >> bit) & 1;
+        EXPECT_GT(clear, 0);
+        EXPECT_LT(clear, 32 * 32 - 100) << "a picture, not an empty square";
+    }
 }
