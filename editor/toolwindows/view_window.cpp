@@ -10,6 +10,9 @@
 
 static int ViewClientWidth;
 static int ViewClientHeight;
+// The ranges the scroll bars show.
+static int ViewMaximumX;
+static int ViewMaximumY;
 
 // The rubber band, held from press to release.
 static int BandDragging;
@@ -50,6 +53,7 @@ static void PlaceCanvas() {
 // stored before the bar is set: showing or hiding a bar resizes the client area, and the
 // size message that arrives inside the call then sets everything again for the new size.
 static void SetScrollAxis(HWND view, int bar, int maximum, int* position) {
+    *(bar == SB_VERT ? &ViewMaximumY : &ViewMaximumX) = maximum;
     if (*position > maximum) *position = maximum;
     if (*position < 0) *position = 0;
     SCROLLINFO info = {};
@@ -113,13 +117,11 @@ static int ThumbPosition(HWND view, int bar, WPARAM request, int maximum) {
 static LRESULT ViewScroll(HWND view, int bar, WPARAM request) {
     int vertical = bar == SB_VERT;
     int* position = vertical ? &ViewScrollY : &ViewScrollX;
-    int maximum = vertical ? VerticalMaximum() : HorizontalMaximum();
-    // The scale or the image may have changed since the last size change; a scroll must
+    // The scale or the image may have changed since the bars were last set; a scroll must
     // never take the canvas out of the range that holds now.
-    if (*position > maximum) {
+    if (HorizontalMaximum() != ViewMaximumX || VerticalMaximum() != ViewMaximumY)
         RangeViewScrolling(view);
-        maximum = vertical ? VerticalMaximum() : HorizontalMaximum();
-    }
+    int maximum = vertical ? ViewMaximumY : ViewMaximumX;
     int delta = ScrollDelta(LOWORD(request), ThumbPosition(view, bar, request, maximum), *position,
                             maximum, vertical ? ViewClientHeight : ViewClientWidth, vertical);
     if (delta > maximum - *position) delta = maximum - *position;
@@ -130,8 +132,7 @@ static LRESULT ViewScroll(HWND view, int bar, WPARAM request) {
                        nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
         SCROLLINFO info = {};
         info.cbSize = sizeof info;
-        info.fMask = SIF_RANGE | SIF_POS;
-        info.nMax = maximum;
+        info.fMask = SIF_POS;
         info.nPos = *position;
         SetScrollInfo(view, bar, &info, TRUE);
     }
