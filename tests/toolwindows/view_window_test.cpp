@@ -223,3 +223,19 @@ TEST_F(View, RubberBandDraggedUpAndLeftAndGoneOnRelease) {
     StylusUp(view, 30, 30);
     EXPECT_EQ(Grey, WindowPixel(view, 10, 20));
 }
+
+TEST_F(View, RubberBandEndsWhenTheViewLosesTheStylus) {
+    NoCanvas = 0;
+    HWND view = MakeView(180, 180);
+    HWND other = MakeStandInCanvas(nullptr);
+    StylusDown(view, 10, 10);
+    StylusMove(view, 30, 30);
+    EXPECT_EQ(view, GetCapture()) << "the band follows the stylus outside the view";
+    EXPECT_EQ(RGB(127, 127, 127), WindowPixel(view, 10, 20));
+    SetCapture(other);
+    ReleaseCapture();
+    EXPECT_EQ(Grey, WindowPixel(view, 10, 20)) << "taken away";
+    StylusMove(view, 50, 50);
+    EXPECT_EQ(Grey, WindowPixel(view, 10, 40)) << "no drag left to follow";
+    StylusUp(view, 50, 50);
+}
