@@ -91,3 +91,17 @@ void ResetFileState() {
     DocumentPath[0] = DocumentTitle[0] = DocumentDirectory[0] = 0;
     DocumentKind = 0;
 }
+
+void CanvasFromSlot(int slot) {
+    const BYTE* dib = ImageSlots[slot].Dib;
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
+    ClearCanvasImage();
+    size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
+    size_t pixelBytes = ((size_t)h->biWidth * h->biBitCount + 31) / 32 * 4 * h->biHeight;
+    ImageInfo = (BITMAPINFO*)LocalAlloc(LPTR, headerBytes);
+    memcpy(ImageInfo, dib, headerBytes);
+    ImageBits = (BYTE*)malloc(pixelBytes);
+    memcpy(ImageBits, ImageSlots[slot].Bits, pixelBytes);
+    CanvasWidth = h->biWidth;
+    CanvasHeight = h->biHeight;
+}
