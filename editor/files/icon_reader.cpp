@@ -40,7 +40,8 @@ static int IconImageHeight(const IconEntry* entry) {
 }
 
 // Checks a BMP image of the icon: a header of the 40-byte family, colour table, pixels and
-// AND mask all inside the entry's bytes. Fills the layout, the height and the mask size.
+// AND mask all inside the entry's bytes; a 32-bit image may leave the mask out, its alpha
+// telling the transparency. Fills the layout, the height and the size of the mask present.
 static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* height,
                            size_t* maskBytes) {
     if (entry->dwBytesInRes < 40 || ReadLE32(entry->ImageData) < 40) return false;
@@ -48,7 +49,9 @@ static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* heigh
     if (ParseDib(entry->ImageData, entry->dwBytesInRes, 0, *height, layout) != DIB_OK) return false;
     size_t xorBytes = layout->SourceStride * layout->Height;
     *maskBytes = DibStride(layout->Width, 1) * layout->Height;
-    return *maskBytes <= layout->PixelBytes - xorBytes;
+    if (*maskBytes <= layout->PixelBytes - xorBytes) return true;
+    *maskBytes = 0;
+    return layout->SourceBits == 32;
 }
 
 // A 32-bit image that carries alpha shows its fully transparent pixels as such, whatever
@@ -74,7 +77,7 @@ static bool DecodeIconImage(IconEntry* entry, bool* noMemory) {
     int height;
     size_t maskBytes;
     if (IsPngImage(entry) || !CheckIconImage(entry, &layout, &height, &maskBytes)) return false;
-    BYTE* image = (BYTE*)calloc(1, layout.OutSize + maskBytes);
+    BYTE* image = (BYTE*)calloc(1, layout.OutSize + DibStride(layout.Width, 1) * layout.Height);
     if (!image) {
         *noMemory = true;
         return false;
