@@ -2,6 +2,7 @@
 // objects and device contexts of a stroke live from the press to the release.
 #include "canvas/canvas.h"
 #include "shell/editor_state.h"
+#include "files/files.h"
 
 int StrokeActive;
 POINT StrokeAnchor;
@@ -104,6 +105,10 @@ void StrokePress(HWND canvas, LPARAM lParam) {
     if (StrokeActive) return;
     int tool = CurrentTool;
     if (tool < TOOL_PEN || tool > TOOL_COPYRECT) return;
+    // The mode was switched on before this image came (a load or New Create drops the
+    // mask): the image gets its mask now, every pixel opaque.
+    if (ImageBitmap && tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)
+        CreateMask(canvas, IconHasTransparency);
     // Nothing to draw on: no image yet, or the mask mode without a mask.
     if (!ImageBitmap || (tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)) return;
     StrokeTool = tool;

@@ -3,25 +3,152 @@
 // freshly opened document starts unmodified.
 #include "shell/shell.h"
 #include "shell/editor_state.h"
+#include "canvas/canvas.h"
+#include "files/files.h"
+#include "resources/resource_ids.h"
 
-LRESULT OpenBitmapCommand(HWND) {
+// What the current slot held before an open asked for another file: a cancelled or failed
+// open puts it back, so the document and the save prompt still name the file in use.
+static ImageSlot KeptSlot;
+
+// Every open from the menu asks for a file: a slot that still names the file opened last
+// would otherwise be read again without a dialog (and an icon's name read as a bitmap).
+static ImageSlot* ForgetSlotName() {
+    ImageSlot* slot = &ImageSlots[CurrentSlot];
+    KeptSlot = *slot;
+    slot->Path[0] = 0;
+    slot->Title[0] = 0;
+    return slot;
+}
+
+// Puts the kept names back after an open that brought no image. The image pointers go back
+// only when they point into the held icon, which a failed open leaves in place.
+static void RestoreSlotName(ImageSlot* slot) {
+    lstrcpynW(slot->Directory, KeptSlot.Directory, PATH_CHARS);
+    lstrcpynW(slot->Path, KeptSlot.Path, PATH_CHARS);
+    lstrcpynW(slot->Title, KeptSlot.Title, TITLE_CHARS);
+    if (DocumentKind == DOCUMENT_ICON_FILE && !SlotBitmapMemory[CurrentSlot]) {
+        slot->Dib = KeptSlot.Dib;
+        slot->Bits = KeptSlot.Bits;
+        slot->Width = KeptSlot.Width;
+        slot->Height = KeptSlot.Height;
+        slot->AndMask = KeptSlot.AndMask;
+    }
+}
+
+// The image size the slot's file has; the canvas, once created, takes it.
+static void TakeSlotSize(const ImageSlot* slot) {
+    CanvasWidth = slot->Width;
+    CanvasHeight = slot->Height;
+}
+
+// Creates the canvas for a file about to be loaded into it; true when a canvas exists.
+static bool CanvasForLoad(HWND window) {
+    if (!ImageWindows[0]) {
+        ImagePending = 1;
+        SendMessageW(window, WM_COMMAND, CMD_ENSURE_CANVAS, 0);
+    }
+    return ImageWindows[0] != nullptr;
+}
+
+LRESULT OpenBitmapCommand(HWND window) {
+    if (!ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path)) return 0;
+    ImageSlot* slot = ForgetSlotName();
+    // A file that could not be read (the reader has said why) changes nothing either.
+    if (!OpenBitmapIntoSlot(window, CurrentSlot) || !slot->Dib) {
+        RestoreSlotName(slot);
+        return 0;
+    }
+    if (DocumentKind == DOCUMENT_ICON_FILE) ReleaseHeldIcon();
+    TakeSlotSize(slot);
+    if (CanvasForLoad(window)) SendMessageW(ImageWindows[0], WM_COMMAND, CMD_OPEN_BITMAP, 0);
+    DocumentKind = DOCUMENT_BITMAP_FILE;
+    Modified = 0;
+    LayOutAgain(window); // the canvas window takes the file's size at once
     return 0;
 }
-LRESULT OpenIconCommand(HWND) {
+
+LRESULT OpenIconCommand(HWND window) {
+    if (!ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path)) return 0;
+    ImageSlot* slot = ForgetSlotName();
+    if (DocumentKind == DOCUMENT_BITMAP_FILE) ReleaseSlot(CurrentSlot);
+    if (!OpenIconIntoSlot(window, CurrentSlot)) {
+        RestoreSlotName(slot);
+        return 0;
+    }
+    TakeSlotSize(slot);
+    if (CanvasForLoad(window)) {
+        // Posted: the canvas loads the icon before the transparency switch posted below.
+        PostMessageW(ImageWindows[0], WM_COMMAND, CMD_OPEN_ICON, 0);
+        // The new canvas set its own start size; the load gives it the file's again.
+        TakeSlotSize(slot);
+    }
+    if (IconHasTransparency) PostMessageW(window, WM_COMMAND, CMD_TRANSPARENCY, 1);
+    DocumentKind = DOCUMENT_ICON_FILE;
+    Modified = 0;
+    LayOutAgain(window);
     return 0;
 }
-LRESULT OpenMonitorCommand(HWND) {
+
+static HWND CreateMainChild(HWND window, const WCHAR* className, int x, int y, int width,
+                            int height, LPARAM parameter) {
+    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, x, y, width,
+                           height, window, nullptr, AppInstance, (LPVOID)parameter);
+}
+
+static void UpdateLayoutMode() {
+    WideLayoutMinWidth = PaletteWidth + 411;
+    LayoutMode = ClientWidth >= WideLayoutMinWidth ? 1 : 2;
+}
+
+LRESULT OpenMonitorCommand(HWND window) {
+    UpdateLayoutMode();
+    const bool wide = LayoutMode == 1;
+    if (CanvasWidth == 32 && !ImageWindows[1])
+        ImageWindows[1] =
+            CreateMainChild(window, L"Monitor", ClientWidth - 40, ClientHeight - 38, 36, 36, 1);
+    if (!ImageWindows[2])
+        ImageWindows[2] =
+            CreateMainChild(window, L"Monitor", wide ? ClientWidth - 60 : ClientWidth - 20,
+                            ClientHeight - (wide ? 38 : 72), 20, 20, 2);
     return 0;
 }
+
 LRESULT CloseMonitorCommand(HWND) {
+    // Each monitor clears its own entry as it closes.
+    for (int i = 1; i <= 2; i++)
+        if (ImageWindows[i]) SendMessageW(ImageWindows[i], WM_CLOSE, 0, 0);
     return 0;
 }
-LRESULT TransparencyCommand(HWND, LPARAM) {
+
+LRESULT TransparencyCommand(HWND window, LPARAM) {
+    if (!TransparencyMode) {
+        if (!TransparentToolWindow) {
+            const int x = PaletteWidth + (LayoutMode == 1 ? 286 : 91);
+            TransparentToolWindow =
+                CreateMainChild(window, L"Transparent", x, ClientHeight - 38, 63, 32, 0);
+        }
+        CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_CHECKED);
+        TransparencyMode = 1;
+        // The mask is made once for an image and reused by later switches.
+        if (!MaskBitmap) CreateMask(window, IconHasTransparency);
+    } else {
+        if (TransparentToolWindow) SendMessageW(TransparentToolWindow, WM_CLOSE, 0, 0);
+        CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_UNCHECKED);
+        TransparencyMode = 0;
+    }
+    // The canvas and the monitors show the image through the mask only in the mode.
+    for (HWND shown : ImageWindows)
+        if (shown) InvalidateRect(shown, nullptr, TRUE);
     return 0;
 }
-LRESULT CopyCommand(HWND) {
+
+LRESULT CopyMenuCommand(HWND) {
+    if (ImageWindows[0]) CopyCommand(ImageWindows[0]);
     return 0;
 }
-LRESULT PasteCommand(HWND) {
+
+LRESULT PasteMenuCommand(HWND) {
+    if (ImageWindows[0]) PasteCommand(ImageWindows[0]);
     return 0;
 }

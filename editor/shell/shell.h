@@ -26,8 +26,8 @@ LRESULT OpenIconCommand(HWND window);
 LRESULT OpenMonitorCommand(HWND window);
 LRESULT CloseMonitorCommand(HWND window);
 LRESULT TransparencyCommand(HWND window, LPARAM lParam);
-LRESULT CopyCommand(HWND window);
-LRESULT PasteCommand(HWND window);
+LRESULT CopyMenuCommand(HWND window);
+LRESULT PasteMenuCommand(HWND window);
 
 // Save prompt and error reporting.
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption);

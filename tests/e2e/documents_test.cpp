@@ -1,0 +1,221 @@
+// Documents as the File menu handles them: files opened in either order, bad files, the
+// save prompt of Exit and of closing the window, and the commands that need no picture.
+#include "e2e_session.h"
+
+namespace {
+
+DWORD Diagonals(int x, int y) {
+    return (DWORD)(x + y) % 16;
+}
+
+Bytes Bitmap16() {
+    return MakeBmpFile(BmpForm{}, 16, 16, StandardTable16(), Diagonals);
+}
+
+Bytes Icon(int size, bool transparent) {
+    IconImage image;
+    image.width = image.height = size;
+    image.table = StandardTable16();
+    image.pixel = [](int, int) -> DWORD { return 11; };
+    if (transparent) image.transparent = [](int x, int y) { return x == 0 && y == 0; };
+    return MakeIconFile({image});
+}
+
+std::wstring OpenAsked() {
+    WCHAR asked[600] = {};
+    GetEnvironmentVariableW(L"PIXMORA_OPEN_ASKED", asked, 600);
+    SetEnvironmentVariableW(L"PIXMORA_OPEN_ASKED", nullptr);
+    return asked;
+}
+
+} // namespace
+
+TEST_F(Editor, FilesOpenedInEitherOrderReplaceThePicture) {
+    // A bitmap into the editor at start: the canvas is made for it and shows the file.
+    ChooseFile(Write(L"diagonals.bmp", Bitmap16()));
+    File(L"&Open a DIB file");
+    ASSERT_NE(nullptr, Canvas());
+    EXPECT_EQ(0, NoCanvas);
+    EXPECT_EQ(16, CanvasWidth);
+    EXPECT_EQ("0123456789ABCDEF", ImageRow(0, 0, 16));
+    RECT client;
+    GetClientRect(Canvas(), &client);
+    EXPECT_EQ(160, client.right);
+    EXPECT_EQ(RGB(128, 0, 0), Cell(1, 0));
+    EXPECT_EQ(0, Modified);
+    EXPECT_NE(std::wstring::npos, OpenAsked().find(L"*.bmp"));
+
+    // An icon over it (the dialog is asked again), 32 x 32 without transparent pixels.
+    ChooseFile(Write(L"yellow.ico", Icon(32, false)));
+    File(L"&Open a ICON file");
+    EXPECT_NE(std::wstring::npos, OpenAsked().find(L"*.ico"));
+    EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
+    EXPECT_EQ(32, CanvasWidth);
+    GetClientRect(Canvas(), &client);
+    EXPECT_EQ(320, client.right);
+    EXPECT_EQ(RGB(255, 255, 0), Cell(20, 20));
+    EXPECT_EQ(0, TransparencyMode);
+
+    // With the mode on, an icon with transparent pixels switches it off.
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    EXPECT_EQ(1, TransparencyMode);
+    ChooseFile(Write(L"corner.ico", Icon(16, true)));
+    File(L"&Open a ICON file");
+    EXPECT_EQ(0, TransparencyMode);
+    EXPECT_FALSE(Checked(L"&Canvas", L"Opaque/Transparency"));
+    EXPECT_EQ(nullptr, TransparentToolWindow);
+    EXPECT_EQ(16, CanvasWidth);
+    // Switched on by hand: the icon's own mask.
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    EXPECT_EQ("T...", MaskRow(0, 0, 4));
+
+    // A bitmap after an icon: the dialog again, and the bitmap's picture.
+    ChooseFile(PathOf(L"diagonals.bmp"));
+    File(L"&Open a DIB file");
+    EXPECT_NE(std::wstring::npos, OpenAsked().find(L"*.bmp"));
+    EXPECT_EQ((DWORD)DOCUMENT_BITMAP_FILE, DocumentKind);
+    EXPECT_EQ("0123", ImageRow(0, 0, 4));
+    // The mode still on: a stroke edits a fresh mask of the new picture.
+    Drag(4, 4, 6, 4);
+    EXPECT_EQ("....TT..", MaskRow(4, 0, 8));
+    EXPECT_EQ("89AB", ImageRow(4, 4, 8));
+
+    // A cancelled open changes nothing, and the next prompt still names the file.
+    AnswerNextBox(IDNO);
+    ChooseFile(L"");
+    File(L"&Open a ICON file");
+    EXPECT_EQ((DWORD)DOCUMENT_BITMAP_FILE, DocumentKind);
+    EXPECT_EQ(PathOf(L"diagonals.bmp"), ImageSlots[CurrentSlot].Path);
+    EXPECT_EQ(PathOf(L"diagonals.bmp"), SeenBoxes().back().caption);
+    ExpectNoFailureShown();
+}
+
+TEST_F(Editor, BadFilesOpenedFromTheMenuLeaveThePictureAsItWas) {
+    // At start: a bad bitmap makes no canvas.
+    ChooseFile(Write(L"text.bmp", Bytes(20, 'x')));
+    AnswerNextBox(IDOK);
+    File(L"&Open a DIB file");
+    EXPECT_EQ(nullptr, Canvas());
+    EXPECT_EQ(1, NoCanvas);
+    EXPECT_EQ(L"Could not open DIB file", SeenBoxes().back().text);
+
+    ChooseFile(Write(L"diagonals.bmp", Bitmap16()));
+    File(L"&Open a DIB file");
+    ASSERT_NE(nullptr, Canvas());
+    const std::string row = ImageRow(3, 0, 16);
+
+    Bytes truncated = Bitmap16();
+    truncated.resize(100);
+    Bytes wide = Bitmap16();
+    PutLE32(wide, 18, 40000);
+    Bytes shortIcon = Icon(16, false);
+    shortIcon.resize(3);
+    Bytes badHeader = Icon(16, false);
+    PutLE32(badHeader, GetLE32(badHeader, 18), 99);
+    struct Case {
+        const wchar_t* name;
+        Bytes bytes;
+        int boxes;
+    };
+    const Case cases[] = {
+        {L"text.bmp", Bytes(20, 'x'), 1}, {L"truncated.bmp", truncated, 2},
+        {L"wide.bmp", wide, 2},           {L"missing.bmp", {}, 2},
+        {L"short.ico", shortIcon, 1},     {L"header.ico", badHeader, 1},
+        {L"missing.ico", {}, 1},          {L"text.ico", {'h', 'e', 'l', 'l', 'o', '!', '!'}, 1},
+    };
+    for (const Case& c : cases) {
+        ClearSeenBoxes();
+        ChooseFile(c.bytes.empty() ? PathOf(c.name) : Write(c.name, c.bytes));
+        for (int i = 0; i < c.boxes; i++)
+            AnswerNextBox(IDOK);
+        bool icon = std::wstring(c.name).find(L".ico") != std::wstring::npos;
+        File(icon ? L"&Open a ICON file" : L"&Open a DIB file");
+        EXPECT_EQ((size_t)c.boxes, SeenBoxes().size()) << testing::PrintToString(c.name);
+        for (const SeenBox& box : SeenBoxes())
+            EXPECT_EQ((UINT)MB_ICONEXCLAMATION, box.icon) << testing::PrintToString(box.text);
+        EXPECT_EQ((DWORD)DOCUMENT_BITMAP_FILE, DocumentKind);
+        EXPECT_EQ(16, CanvasWidth);
+        EXPECT_EQ(row, ImageRow(3, 0, 16));
+        EXPECT_EQ(PathOf(L"diagonals.bmp"), ImageSlots[CurrentSlot].Path);
+    }
+    // The picture is still there to edit and save.
+    Drag(0, 3, 4, 3);
+    EXPECT_EQ(0, BmpFileIndex(SaveAs(CMD_SAVE_BITMAP, PathOf(L"kept.bmp")), 2, 3));
+}
+
+// Exit and the window's close ask before losing changes: Cancel and a cancelled save keep
+// the editor running; Yes saves first.
+TEST_F(Editor, ExitAndCloseAskBeforeLosingChanges) {
+    NewCreate(16);
+    Drag(1, 1, 5, 1);
+    HWND main = MainWindow;
+    for (bool fromMenu : {true, false}) {
+        auto close = [fromMenu, main] {
+            if (fromMenu)
+                File(L"&Exit");
+            else
+                SendMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+            PumpMessages();
+        };
+        ClearSeenBoxes();
+        AnswerNextBox(IDCANCEL);
+        close();
+        EXPECT_TRUE(IsWindow(main));
+        ASSERT_EQ(1u, SeenBoxes().size());
+        EXPECT_EQ(L"Save current changes in (untitled)?", SeenBoxes()[0].text);
+        AnswerNextBox(IDYES);
+        CancelSaveDialog();
+        close();
+        EXPECT_TRUE(IsWindow(main));
+        EXPECT_EQ(1, Modified);
+    }
+    const std::wstring saved = PathOf(L"at-exit.bmp");
+    AnswerNextBox(IDYES);
+    TypeSaveName(saved);
+    File(L"&Exit");
+    EXPECT_FALSE(IsWindow(main));
+    Bytes file = ReadWholeFile(saved);
+    EXPECT_EQ(0, BmpFileIndex(file, 2, 1));
+    EXPECT_EQ(15, BmpFileIndex(file, 2, 2));
+}
+
+TEST_F(Editor, NoEndsTheEditorUnsaved) {
+    NewCreate(16);
+    Drag(1, 1, 5, 1);
+    HWND main = MainWindow;
+    AnswerNextBox(IDNO);
+    SendMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(main));
+}
+
+TEST_F(Editor, NoPromptWhenNothingChanged) {
+    NewCreate(16);
+    HWND main = MainWindow;
+    ClearSeenBoxes();
+    File(L"&Exit");
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_TRUE(SeenBoxes().empty());
+}
+
+// About, and the commands that need a picture chosen before there is one.
+TEST_F(Editor, CommandsBeforeAnyPicture) {
+    bool shown = false;
+    HandleNextDialog([&shown](HWND dialog) {
+        shown = true;
+        PressDialogButton(dialog, IDOK);
+    });
+    MenuItem(L"Help", L"A&bout");
+    EXPECT_TRUE(shown);
+    FileCommand(CMD_SAVE_BITMAP);
+    FileCommand(CMD_SAVE_ICON);
+    MenuItem(L"&Display", L"Draw Mesh");
+    MenuItem(L"&Display", L"Delete Mesh");
+    MenuItem(L"&Edit", L"Copy");
+    MenuItem(L"&Edit", L"Paste");
+    MenuItem(L"&Display", L"&Open Monitor");
+    EXPECT_NE(nullptr, ImageWindows[1]) << "a 32 x 32 picture is the start size";
+    MenuItem(L"&Display", L"&Close Monitor");
+    EXPECT_EQ(nullptr, Canvas());
+    EXPECT_EQ(1u, SeenBoxes().size()) << "only the About box";
+}

@@ -1,0 +1,203 @@
+// Whole sessions as a user has them: an icon with transparent pixels opened, edited, saved
+// and reopened; a new 16 x 16 picture drawn with every tool, undone, redone, saved as a
+// bitmap and reopened.
+#include "e2e_session.h"
+
+namespace {
+
+// A 32 x 32 icon: index 10 (green) everywhere, a blue diagonal, and the top-left 8 x 8
+// corner transparent, so its transparency lies in the upper half of the picture.
+Bytes GreenIcon() {
+    IconImage image;
+    image.width = image.height = 32;
+    image.table = StandardTable16();
+    image.pixel = [](int x, int y) -> DWORD { return x == y ? 12 : 10; };
+    image.transparent = [](int x, int y) { return x < 8 && y < 8; };
+    return MakeIconFile({image});
+}
+
+std::vector<std::string> ImageRows() {
+    std::vector<std::string> rows;
+    for (int y = 0; y < CanvasHeight; y++)
+        rows.push_back(Editor::ImageRow(y, 0, CanvasWidth));
+    return rows;
+}
+
+} // namespace
+
+TEST_F(Editor, IconWithTransparencyOpenedEditedSavedAndReopened) {
+    ChooseFile(Write(L"green.ico", GreenIcon()));
+    File(L"&Open a ICON file");
+
+    // The icon is on the canvas, and its transparent pixels switched the mode on.
+    ASSERT_NE(nullptr, Canvas());
+    EXPECT_EQ(32, CanvasWidth);
+    EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
+    EXPECT_EQ(0, Modified);
+    EXPECT_EQ(1, TransparencyMode);
+    EXPECT_TRUE(Checked(L"&Canvas", L"Opaque/Transparency"));
+    ASSERT_NE(nullptr, TransparentToolWindow);
+    EXPECT_TRUE(IsWindowVisible(TransparentToolWindow));
+    EXPECT_EQ("TTTTTTTT........", MaskRow(0, 0, 16));
+    EXPECT_EQ("TTTTTTTT........", MaskRow(7, 0, 16));
+    EXPECT_EQ("................", MaskRow(8, 0, 16));
+    EXPECT_EQ("CAAAAAAAAAAAAAAA", ImageRow(0, 0, 16));
+    // Transparent cells show the canvas's dark grey; opaque ones their colour.
+    EXPECT_EQ(RGB(0x48, 0x48, 0x48), Cell(3, 0));
+    EXPECT_EQ(RGB(0, 255, 0), Cell(9, 0));
+    EXPECT_EQ(BLUE, Cell(9, 9));
+
+    // In the mode the tool bar keeps the pen; the opacity tool starts on "transparent".
+    AnswerNextBox(IDOK);
+    TapTool(TOOL_FILLRECT);
+    ASSERT_EQ(1u, SeenBoxes().size());
+    EXPECT_EQ(L"could use only pen tool for opaque/transparent menu.", SeenBoxes()[0].text);
+    EXPECT_EQ(TOOL_PEN, CurrentTool);
+    EXPECT_EQ(1, OpacityTool);
+    // Pixels 0 to 3 of row 2 made opaque again, pixels 12 to 15 of row 12 transparent.
+    TapOpacity(0);
+    Drag(0, 2, 4, 2); // a line stops before its end pixel
+    TapOpacity(1);
+    Drag(12, 12, 16, 12);
+    EXPECT_EQ("....TTTT........", MaskRow(2, 0, 16));
+    EXPECT_EQ("............TTTT", MaskRow(12, 0, 16));
+    EXPECT_EQ(1, Modified);
+
+    // The mode off: the tool window goes, the check mark too; draw in colour.
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    EXPECT_EQ(0, TransparencyMode);
+    EXPECT_EQ(nullptr, TransparentToolWindow);
+    EXPECT_FALSE(Checked(L"&Canvas", L"Opaque/Transparency"));
+    TapLineColor(ROW_SHOWS_RED);
+    TapTool(TOOL_RECT);
+    Drag(16, 16, 22, 22);
+    EXPECT_EQ("AAAA999999AAA", ImageRow(16, 12, 25));
+    EXPECT_EQ("AAAA9ACAA9AAA", ImageRow(18, 12, 25));
+    EXPECT_EQ(RED, Cell(16, 16));
+    EXPECT_EQ(RGB(0, 255, 0), Cell(18, 17));
+    const std::vector<std::string> edited = ImageRows();
+
+    // Saved as an icon: the file holds the edited pixels and mask.
+    const std::wstring saved = PathOf(L"edited.ico");
+    Bytes file = SaveAs(CMD_SAVE_ICON, saved);
+    EXPECT_EQ(0, Modified);
+    ASSERT_EQ(1, IconFileImageCount(file));
+    EXPECT_EQ(9, IconFileIndex(file, 16, 16));
+    EXPECT_EQ(10, IconFileIndex(file, 20, 2));
+    EXPECT_TRUE(IconFileTransparent(file, 5, 0));
+    EXPECT_FALSE(IconFileTransparent(file, 1, 2));
+    EXPECT_TRUE(IconFileTransparent(file, 13, 12));
+    EXPECT_FALSE(IconFileTransparent(file, 20, 20));
+    EXPECT_EQ(0, IconFileIndex(file, 5, 0)) << "transparent pixels are black in the file";
+
+    // Reopened: the same picture and mask, and the mode on again.
+    ChooseFile(saved);
+    File(L"&Open a ICON file");
+    EXPECT_EQ(1, TransparencyMode);
+    EXPECT_TRUE(Checked(L"&Canvas", L"Opaque/Transparency"));
+    EXPECT_EQ("....TTTT........", MaskRow(2, 0, 16));
+    EXPECT_EQ("............TTTT", MaskRow(12, 0, 16));
+    EXPECT_EQ("TTTTTTTT........", MaskRow(0, 0, 16));
+    std::vector<std::string> reopened = ImageRows();
+    for (int y = 0; y < 32; y++)
+        for (int x = 0; x < 32; x++)
+            if (MaskRow(y, x, x + 1) == ".") {
+                EXPECT_EQ(edited[y][x], reopened[y][x]) << "pixel " << x << ", " << y;
+            }
+    EXPECT_EQ(RED, Cell(16, 16));
+    ExpectNoFailureShown();
+}
+
+TEST_F(Editor, NewPictureDrawnWithEveryToolUndoneSavedAsBitmapAndReopened) {
+    NewCreate(16);
+    ASSERT_NE(nullptr, Canvas());
+    RECT client;
+    GetClientRect(Canvas(), &client);
+    EXPECT_EQ(160, client.right);
+    EXPECT_EQ(160, client.bottom);
+    EXPECT_EQ(WHITE, Cell(0, 0));
+    EXPECT_EQ((DWORD)DOCUMENT_NEW_BITMAP, DocumentKind);
+
+    TapLineColor(ROW_BLACK);
+    TapFillColor(ROW_SHOWS_RED);
+    TapTool(TOOL_PEN);
+    Drag(1, 1, 5, 1);
+    EXPECT_EQ("F0000FFFF", ImageRow(1, 0, 9));
+    TapTool(TOOL_RECT);
+    Drag(1, 3, 6, 7);
+    EXPECT_EQ("F00000FF", ImageRow(3, 0, 8));
+    EXPECT_EQ("F0FFF0FF", ImageRow(5, 0, 8));
+    TapTool(TOOL_FILLRECT);
+    Drag(8, 3, 13, 7);
+    EXPECT_EQ("0000", ImageRow(3, 8, 12));
+    EXPECT_EQ("09990F", ImageRow(5, 8, 14));
+    TapTool(TOOL_ELLIPSE);
+    Drag(1, 9, 8, 16);
+    EXPECT_EQ('0', ImageRow(12, 1, 2)[0]);
+    EXPECT_EQ('F', ImageRow(12, 4, 5)[0]);
+    TapTool(TOOL_FILLELLIPSE);
+    Drag(9, 9, 16, 16);
+    EXPECT_EQ('9', ImageRow(12, 12, 13)[0]);
+    EXPECT_EQ('F', ImageRow(9, 9, 10)[0]) << "the corner stays outside the ellipse";
+    // A wider pen.
+    TapTool(TOOL_PEN);
+    TapLineWidth(3);
+    EXPECT_EQ(3, LineWidth);
+    Drag(10, 14, 14, 14);
+    EXPECT_EQ("000", ImageRow(13, 11, 14));
+    EXPECT_EQ("000", ImageRow(15, 11, 14));
+    // The copy tool draws nothing.
+    TapTool(TOOL_COPYRECT);
+    Drag(0, 0, 3, 3);
+    EXPECT_EQ("F0000FFFF", ImageRow(1, 0, 9));
+    EXPECT_EQ(BLACK, Cell(4, 1));
+    EXPECT_EQ(RED, Cell(10, 5));
+    EXPECT_EQ(1, Modified);
+
+    // The copy tool's press took the last snapshot; draw once more and undo that.
+    TapTool(TOOL_FILLRECT);
+    TapLineWidth(1);
+    Drag(13, 0, 16, 2);
+    EXPECT_EQ("F000", ImageRow(0, 12, 16));
+    MenuItem(L"&Edit", L"Undo");
+    EXPECT_EQ("FFFF", ImageRow(0, 12, 16));
+    EXPECT_EQ(WHITE, Cell(14, 1));
+    MenuItem(L"&Edit", L"Redo");
+    EXPECT_EQ("F000", ImageRow(1, 12, 16));
+    EXPECT_EQ(BLACK, Cell(14, 1));
+    ClearSeenBoxes();
+    AnswerNextBox(IDOK);
+    MenuItem(L"&Edit", L"Redo");
+    ASSERT_EQ(1u, SeenBoxes().size());
+    EXPECT_EQ(L"There's No redo item!", SeenBoxes()[0].text);
+    EXPECT_EQ(L"Mosaro", SeenBoxes()[0].caption);
+    const std::vector<std::string> drawn = ImageRows();
+
+    // Saved as a bitmap: a 16 x 16 4-bit file with these pixels.
+    const std::wstring saved = PathOf(L"drawn.bmp");
+    Bytes file = SaveAs(CMD_SAVE_BITMAP, saved);
+    EXPECT_EQ(0, Modified);
+    int width = 0, height = 0;
+    ASSERT_EQ(0, BmpFileIndex(file, 1, 1, &width, &height));
+    EXPECT_EQ(16, width);
+    EXPECT_EQ(16, height);
+    EXPECT_EQ(9, BmpFileIndex(file, 10, 5));
+    EXPECT_EQ(15, BmpFileIndex(file, 0, 0));
+
+    // A new picture, then the saved one reopened: the same pixels again.
+    NewCreate(32);
+    EXPECT_EQ(32, CanvasWidth);
+    EXPECT_EQ(WHITE, Cell(10, 5));
+    ChooseFile(saved);
+    File(L"&Open a DIB file");
+    EXPECT_EQ((DWORD)DOCUMENT_BITMAP_FILE, DocumentKind);
+    EXPECT_EQ(16, CanvasWidth);
+    EXPECT_EQ(drawn, ImageRows());
+    GetClientRect(Canvas(), &client);
+    EXPECT_EQ(160, client.right) << "the canvas takes the file's size at once";
+    EXPECT_EQ(RED, Cell(10, 5));
+    EXPECT_EQ(BLACK, Cell(14, 1));
+    AnswerNextBox(IDOK);
+    MenuItem(L"&Edit", L"Undo");
+    EXPECT_EQ(L"There's No undo item!", SeenBoxes().back().text);
+}

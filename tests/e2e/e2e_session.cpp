@@ -1,0 +1,224 @@
+// The end-to-end fixture: every step goes through what a user touches (soft keys, menus,
+// dialogs, tool windows, the canvas) and every check reads what the user sees or keeps.
+#include "e2e_session.h"
+
+#define FILE_NAME_EDIT 0x47C // where Wine's save dialog keeps the typed name
+
+void Editor::SetUp() {
+    SetEnvironmentVariableW(L"PIXMORA_OPEN_FILE", nullptr);
+    Folder = MakeTestFolder(L"pixmora-e2e");
+    // What an earlier session of this test program left behind: a fresh run has none of it.
+    DiscardImage();
+    ReleaseHeldIcon();
+    ReleaseSlot(CurrentSlot);
+    ClipValid = Floating = SelectionShown = 0;
+    PastePos = PasteBase = POINT{0, 0};
+    PaletteTarget = 0;
+    OpacityTool = 0;
+    InitPalette();
+    ClearSeenBoxes();
+    ASSERT_TRUE(StartEditorSession());
+}
+
+void Editor::TearDown() {
+    EXPECT_EQ(0u, PendingAnswers()) << "a box or dialog the test expected never came";
+    ClearPendingAnswers();
+    Modified = 0; // ends without a prompt
+    EndEditorSession();
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((Folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileW(PathOf(found.cFileName).c_str());
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(Folder.c_str());
+}
+
+void Editor::File(const wchar_t* item) {
+    ChooseMenuItem(MainWindow, {L"File", item});
+}
+
+void Editor::MenuItem(const wchar_t* sub, const wchar_t* item) {
+    ChooseMenuItem(MainWindow, {L"Menu", sub, item});
+}
+
+void Editor::FileCommand(UINT command) {
+    ChooseMenuCommand(MainWindow, L"File", command);
+}
+
+bool Editor::Checked(const wchar_t* sub, const wchar_t* item) {
+    return MenuItemChecked(MainWindow, {L"Menu", sub, item});
+}
+
+std::wstring Editor::Write(const wchar_t* name, const Bytes& bytes) const {
+    std::wstring path = PathOf(name);
+    EXPECT_TRUE(WriteWholeFile(path, bytes));
+    return path;
+}
+
+void Editor::ChooseFile(const std::wstring& path) {
+    SetEnvironmentVariableW(L"PIXMORA_OPEN_FILE", path.empty() ? nullptr : path.c_str());
+}
+
+void Editor::TypeSaveName(const std::wstring& path) {
+    HandleNextDialog([path](HWND dialog) {
+        SetDlgItemTextW(dialog, FILE_NAME_EDIT, path.c_str());
+        PressDialogButton(dialog, IDOK);
+    });
+}
+
+void Editor::CancelSaveDialog() {
+    HandleNextDialog([](HWND dialog) { PressDialogButton(dialog, IDCANCEL); });
+}
+
+Bytes Editor::SaveAs(UINT command, const std::wstring& path) {
+    TypeSaveName(path);
+    FileCommand(command);
+    return ReadWholeFile(path);
+}
+
+void Editor::NewCreate(int size) {
+    HandleNextDialog(
+        [size](HWND dialog) { PressDialogButton(dialog, size == 16 ? IDC_SIZE_16 : IDC_SIZE_32); });
+    File(L"&New Create");
+}
+
+void Editor::ChooseScale(const wchar_t* typed) {
+    HandleNextDialog([typed](HWND dialog) {
+        SetDlgItemTextW(dialog, IDC_SCALE_EDIT, typed);
+        PressDialogButton(dialog, IDOK);
+    });
+    MenuItem(L"&Display", L"Scale");
+}
+
+static void TapAt(HWND window, int x, int y) {
+    ASSERT_NE(nullptr, window);
+    StylusDown(window, x, y);
+    StylusUp(window, x, y);
+    PumpMessages();
+}
+
+void Editor::TapTool(int tool) {
+    TapAt(ToolBarWindow, tool * ICON_CELL + ICON_CELL / 2, ICON_SIZE / 2);
+}
+
+// The indicator row below the colours: its middle points the palette at the fill colour,
+// its edge at the line colour.
+static void TapPaletteTarget(bool line) {
+    TapAt(PaletteWindow, line ? 1 : 3 * PaletteCell / 2, 16 * PaletteCell + PaletteCell / 2);
+}
+
+static void TapColorRow(int row) {
+    TapAt(PaletteWindow, 3 * PaletteCell / 2, row * PaletteCell + PaletteCell / 2);
+}
+
+void Editor::TapLineColor(int row) {
+    TapPaletteTarget(true);
+    TapColorRow(row);
+}
+
+void Editor::TapFillColor(int row) {
+    TapPaletteTarget(false);
+    TapColorRow(row);
+}
+
+void Editor::TapLineWidth(int width) {
+    static const int middles[] = {8, 27, 56}; // the bars of widths 1 to 3 at scale 10
+    TapAt(LineBarWindow, middles[width - 1], 16);
+}
+
+void Editor::TapOpacity(int choice) {
+    TapAt(TransparentToolWindow, choice * ICON_CELL + ICON_CELL / 2, 16);
+}
+
+static int CellMiddle(int cell) {
+    return cell * Scale + Scale / 2;
+}
+
+void Editor::Drag(int x0, int y0, int x1, int y1) {
+    ASSERT_NE(nullptr, Canvas());
+    StylusDrag(Canvas(), CellMiddle(x0), CellMiddle(y0), CellMiddle(x1), CellMiddle(y1), 8);
+    PumpMessages();
+}
+
+void Editor::Tap(int x, int y) {
+    TapAt(Canvas(), CellMiddle(x), CellMiddle(y));
+}
+
+COLORREF Editor::Cell(int x, int y) {
+    UpdateWindow(Canvas());
+    return WindowPixel(Canvas(), CellMiddle(x) - (Scale > 2 ? 1 : 0),
+                       CellMiddle(y) - (Scale > 2 ? 1 : 0));
+}
+
+std::string Editor::ImageRow(int y, int x0, int x1) {
+    GdiFlush();
+    std::string row;
+    for (int x = x0; x < x1; x++)
+        row += "0123456789ABCDEF"[DibPixelIndex(ImageInfo, ImageBits, x, y) & 15];
+    return row;
+}
+
+std::string Editor::MaskRow(int y, int x0, int x1) {
+    GdiFlush();
+    std::string row;
+    for (int x = x0; x < x1; x++)
+        row += MaskBits && DibPixelIndex(MaskInfo, MaskBits, x, y) ? 'T' : '.';
+    return row;
+}
+
+void ExpectNoFailureShown() {
+    for (const SeenBox& box : SeenBoxes())
+        EXPECT_NE((UINT)MB_ICONEXCLAMATION, box.icon)
+            << "shown: " << testing::PrintToString(box.text);
+}
+
+// ---- Files on disk ----------------------------------------------------------------------
+
+static int Nibble(const BYTE* row, int x) {
+    return x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4;
+}
+
+int BmpFileIndex(const Bytes& file, int x, int y, int* width, int* height) {
+    if (file.size() < 14 + 40 || file[0] != 'B' || file[1] != 'M') return -1;
+    int w = (int)GetLE32(file, 18), h = (int)GetLE32(file, 22);
+    if (GetLE16(file, 28) != 4 || w <= 0 || h <= 0) return -1;
+    if (width) *width = w;
+    if (height) *height = h;
+    size_t stride = (w * 4 + 31) / 32 * 4;
+    size_t at = GetLE32(file, 10) + (h - 1 - y) * stride;
+    if (at + stride > file.size()) return -1;
+    return Nibble(&file[at], x);
+}
+
+int IconFileImageCount(const Bytes& file) {
+    return file.size() < 6 ? -1 : GetLE16(file, 4);
+}
+
+// The first image's block: header, 16 colours, colour rows, then the mask rows.
+static const BYTE* IconBlock(const Bytes& file, int* width, int* height) {
+    if (IconFileImageCount(file) < 1 || file.size() < 22) return nullptr;
+    size_t at = GetLE32(file, 18);
+    if (at + 40 > file.size() || GetLE16(file, at + 14) != 4) return nullptr;
+    *width = (int)GetLE32(file, at + 4);
+    *height = (int)GetLE32(file, at + 8) / 2;
+    size_t size = 40 + 64 + ((*width * 4 + 31) / 32 * 4 + (*width + 31) / 32 * 4) * *height;
+    return at + size <= file.size() ? &file[at] : nullptr;
+}
+
+int IconFileIndex(const Bytes& file, int x, int y) {
+    int w, h;
+    const BYTE* block = IconBlock(file, &w, &h);
+    if (!block) return -1;
+    return Nibble(block + 104 + (h - 1 - y) * ((w * 4 + 31) / 32 * 4), x);
+}
+
+bool IconFileTransparent(const Bytes& file, int x, int y) {
+    int w, h;
+    const BYTE* block = IconBlock(file, &w, &h);
+    if (!block) return false;
+    const BYTE* mask = block + 104 + (w * 4 + 31) / 32 * 4 * h;
+    return (mask[(h - 1 - y) * ((w + 31) / 32 * 4) + x / 8] >> (7 - x % 8)) & 1;
+}
