@@ -98,7 +98,11 @@ LRESULT EnsureCanvas(HWND window, int command) {
     if (command == CMD_NEW_CREATE) DocumentKind = DOCUMENT_NEW_BITMAP;
     // The view window shows its start picture while there is no canvas, also when
     // creating one failed.
-    NoCanvas = ImageWindows[0] ? 0 : 1;
+    const int noCanvas = ImageWindows[0] ? 0 : 1;
+    // The view paints the start picture only while there is no canvas; around a canvas its
+    // grey background must show, so a change repaints it.
+    if (noCanvas != NoCanvas && ViewWindow) InvalidateRect(ViewWindow, nullptr, TRUE);
+    NoCanvas = noCanvas;
     return 0;
 }
 

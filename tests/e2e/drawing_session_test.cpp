@@ -117,6 +117,9 @@ TEST_F(Editor, NewPictureDrawnWithEveryToolUndoneSavedAsBitmapAndReopened) {
     EXPECT_EQ(160, client.bottom);
     EXPECT_EQ(WHITE, Cell(0, 0));
     EXPECT_EQ((DWORD)DOCUMENT_NEW_BITMAP, DocumentKind);
+    // The start picture has gone: the view's grey shows beside the canvas.
+    UpdateWindow(ViewWindow);
+    EXPECT_EQ(GREY, WindowPixel(ViewWindow, 200, 10));
 
     TapLineColor(ROW_BLACK);
     TapFillColor(ROW_SHOWS_RED);
