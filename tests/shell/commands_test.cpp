@@ -163,7 +163,7 @@ TEST_F(EditorWindow, NewCreateMakesAFreshUnmodifiedCanvasOfTheChosenSize) {
 TEST_F(EditorWindow, CanvasSizeResizesAndLaysTheCanvasOutAtOnce) {
     MakeRecordingCanvas();
     AnswerSizeDialog(IDC_SIZE_16);
-    Command(CMD_CANVAS_SIZE);
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Canvas", L"Canvas Size"}));
     EXPECT_EQ(std::vector<int>{CMD_RESIZE_IMAGE}, CanvasCommands);
     ExpectRect(ImageWindows[0], -1, -1, 162, 162, "canvas after the size change");
 
