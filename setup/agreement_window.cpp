@@ -211,10 +211,12 @@ WCHAR* PrepareAgreementText(const WCHAR* text, size_t length, int* lineCount) {
         if (text[walked] == L'\n') lines++;
         walked++;
     }
-    WCHAR* copy = (WCHAR*)LocalAlloc(LPTR, walked * sizeof(WCHAR) + 2);
+    // The byte-order mark only tells the encoding; drawn, it would show as a box.
+    size_t skip = walked > 0 && text[0] == 0xFEFF ? 1 : 0;
+    WCHAR* copy = (WCHAR*)LocalAlloc(LPTR, (walked - skip) * sizeof(WCHAR) + 2);
     if (!copy) return nullptr;
-    memcpy(copy, text, walked * sizeof(WCHAR));
-    copy[walked] = 0;
+    memcpy(copy, text + skip, (walked - skip) * sizeof(WCHAR));
+    copy[walked - skip] = 0;
     *lineCount = lines;
     return copy;
 }

@@ -1,5 +1,6 @@
 // Poses setup.exe for a screenshot: starts it and takes it to the named screen, then leaves
-// it running. Usage: setup_pose SETUP.EXE start|welcome|agreement
+// it running; then creates READY_FILE, if named, for the photographer.
+// Usage: setup_pose SETUP.EXE start|welcome|agreement [READY_FILE]
 #include "setup_driver.h"
 #include <cstdio>
 
@@ -20,5 +21,11 @@ int wmain(int argc, wchar_t** argv) {
         if (!DriveToAgreement(process, nullptr)) return 1;
     }
     Sleep(1500); // let it paint
+    if (argc > 3) {
+        HANDLE ready = CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (ready == INVALID_HANDLE_VALUE) return 1;
+        CloseHandle(ready);
+    }
     return 0;
 }
