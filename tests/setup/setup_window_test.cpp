@@ -177,6 +177,19 @@ TEST_F(SetupWindowTest, NextDoesNothingOnceTheInstallationHasStarted) {
     EXPECT_EQ(CabinetPath[0], 0);
 }
 
+TEST_F(SetupWindowTest, WithoutItsWelcomeDialogSetupOffersItsButtonsAgain) {
+    // A module without the dialog template, where the classes are known too.
+    SetupInstance = GetModuleHandleW(L"kernel32.dll");
+    RegisterSetupClasses(SetupInstance);
+    SendMessageW(main, WM_COMMAND, IDC_NEXT, 0);
+    PumpMessages();
+    SetupInstance = GetModuleHandleW(nullptr);
+    EXPECT_EQ(SetupStep, 0);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, IDC_NEXT)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, IDC_EXIT)));
+    EXPECT_EQ(AgreementWindow, nullptr);
+}
+
 TEST(SetupStart, ReadsTheDeviceLanguageOnce) {
     QueryDeviceLanguage = []() -> LANGID { return 0x0411; };
     HWND main = StartSetup(GetModuleHandleW(nullptr));
