@@ -209,6 +209,30 @@ TEST_F(AgreementTest, MissingTextIsReportedAndLeavesAnEmptyWindow) {
     EXPECT_FALSE(IsWindow(main));
 }
 
+TEST(AgreementText, ResourcesAreUtf16WithMarkCrLfAndEndMark) {
+    for (const wchar_t* name : {L"AGREEMENT_EN", L"agreement_jp"}) {
+        HRSRC found = FindResourceW(SetupInstance, name, L"TEXT");
+        ASSERT_NE(found, nullptr) << name;
+        const BYTE* bytes = (const BYTE*)LockResource(LoadResource(SetupInstance, found));
+        DWORD size = SizeofResource(SetupInstance, found);
+        ASSERT_GT(size, 4u);
+        EXPECT_EQ(bytes[0], 0xFF);
+        EXPECT_EQ(bytes[1], 0xFE);
+        std::wstring text((const wchar_t*)bytes, size / 2);
+        EXPECT_EQ(text.substr(text.size() - 3), L"\r\n%");
+        EXPECT_EQ(text.find(L'%'), text.size() - 1);
+        size_t lineFeeds = 0, crLf = 0;
+        for (size_t i = 1; i < text.size(); i++) {
+            lineFeeds += text[i] == L'\n';
+            crLf += text[i] == L'\n' && text[i - 1] == L'\r';
+        }
+        EXPECT_EQ(crLf, lineFeeds);
+    }
+    // The icons the program file and both window classes show.
+    EXPECT_NE(LoadIconW(SetupInstance, L"VORN"), nullptr);
+    EXPECT_NE(LoadIconW(SetupInstance, L"Setup"), nullptr);
+}
+
 TEST(AgreementText, StopsAtTheEndMarkOrTheEndOfTheResource) {
     int lines = -1;
     const wchar_t marked[] = L"\xFEFF"
