@@ -23,12 +23,17 @@ extern BYTE* UndoBits;
 extern BITMAPINFO* UndoInfo;
 extern int UndoAvailable;
 extern int RedoAvailable;
+extern int UndoHoldsMask; // the snapshot is of the mask (a stroke in the transparency mode)
 
 // Builds a DIB header with its colour table in *holder, or returns the block already there.
 BITMAPINFO* iDrawBitmapN(HWND owner, int bitCount, int width, int height, BITMAPINFO** holder);
 int CreateImage(HWND window);
 void DiscardImage();
+// Snapshots what a stroke edits: the mask while the transparency mode has one, else the image.
 int TakeSnapshot(HWND window);
+// Snapshots the colour image whatever the mode, for edits that always change the image
+// (placing a floating block).
+int TakeImageSnapshot(HWND window);
 void RestoreSnapshot(HWND window, HDC target);
 void SwapSnapshot();
 int ResizeImage(HWND window);
