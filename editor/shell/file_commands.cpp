@@ -1,4 +1,4 @@
-// The main window's open, monitor, transparency and clipboard commands. Each returns 0.
+// The main window's open, monitor and transparency commands. Each returns 0.
 // An open that changes the image size lays the children out again (LayOutAgain), and a
 // freshly opened document starts unmodified.
 #include "shell/shell.h"
@@ -17,11 +17,5 @@ LRESULT CloseMonitorCommand(HWND) {
     return 0;
 }
 LRESULT TransparencyCommand(HWND, LPARAM) {
-    return 0;
-}
-LRESULT CopyCommand(HWND) {
-    return 0;
-}
-LRESULT PasteCommand(HWND) {
     return 0;
 }
