@@ -43,7 +43,9 @@ static bool InsideBlock(POINT pixel) {
 }
 
 // One pass of the checkered frame: every second border cell from `start`, in one colour.
-static void FramePass(HDC dc, const RECT* r, int scale, int start) {
+// Cells outside the clip box are skipped: a large selection on a scrolled canvas would
+// otherwise cost thousands of drawing calls per stylus move.
+static void FramePass(HDC dc, const RECT* r, int scale, int start, const RECT* clip) {
     int width = r->right - r->left;
     int height = r->bottom - r->top;
     for (int i = start; i < width || i < height; i += 2) {
@@ -54,6 +56,9 @@ static void FramePass(HDC dc, const RECT* r, int scale, int start) {
         for (int k = 0; k < 4; k++) {
             if ((k < 2 && i >= width) || (k >= 2 && i >= height)) continue;
             int x = cells[k][0], y = cells[k][1];
+            if ((x + 1) * scale <= clip->left || x * scale >= clip->right ||
+                (y + 1) * scale <= clip->top || y * scale >= clip->bottom)
+                continue;
             Rectangle(dc, x * scale, y * scale, (x + 1) * scale, (y + 1) * scale);
         }
     }
@@ -62,15 +67,19 @@ static void FramePass(HDC dc, const RECT* r, int scale, int start) {
 void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale) {
     RECT r = {left, top, right, bottom};
     if (right <= left || bottom <= top) return; // no pixel selected, nothing to frame
+    RECT clip;
+    int kind = GetClipBox(dc, &clip);
+    if (kind == NULLREGION) return;
+    if (kind == ERROR) SetRect(&clip, left * scale, top * scale, right * scale, bottom * scale);
     HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
     HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     if (black && white) {
         HGDIOBJ previousPen = SelectObject(dc, black);
         HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-        FramePass(dc, &r, scale, 0);
+        FramePass(dc, &r, scale, 0, &clip);
         SelectObject(dc, white);
         SelectObject(dc, GetStockObject(WHITE_BRUSH));
-        FramePass(dc, &r, scale, 1);
+        FramePass(dc, &r, scale, 1, &clip);
         SelectObject(dc, previousPen);
         SelectObject(dc, previousBrush);
     }

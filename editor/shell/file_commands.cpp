@@ -1,4 +1,4 @@
-// The main window's open, monitor, transparency and clipboard commands. Each returns 0.
+// The main window's open, monitor and transparency commands. Each returns 0.
 // An open that changes the image size lays the children out again (LayOutAgain), and a
 // freshly opened document starts unmodified.
 #include "shell/shell.h"
@@ -140,15 +140,5 @@ LRESULT TransparencyCommand(HWND window, LPARAM) {
     // The canvas and the monitors show the image through the mask only in the mode.
     for (HWND shown : ImageWindows)
         if (shown) InvalidateRect(shown, nullptr, TRUE);
-    return 0;
-}
-
-LRESULT CopyMenuCommand(HWND) {
-    if (ImageWindows[0]) CopyCommand(ImageWindows[0]);
-    return 0;
-}
-
-LRESULT PasteMenuCommand(HWND) {
-    if (ImageWindows[0]) PasteCommand(ImageWindows[0]);
     return 0;
 }

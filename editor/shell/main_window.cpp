@@ -199,8 +199,8 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_OPEN_MONITOR: return OpenMonitorCommand(window);
     case CMD_CLOSE_MONITOR: return CloseMonitorCommand(window);
     case CMD_TRANSPARENCY: return TransparencyCommand(window, lParam);
-    case CMD_COPY: return CopyMenuCommand(window);
-    case CMD_PASTE: return PasteMenuCommand(window);
+    case CMD_COPY: CopyCommand(ImageWindows[0]); return 0;
+    case CMD_PASTE: PasteCommand(ImageWindows[0]); return 0;
     case CMD_UNDO: UndoCommand(); return 0;
     case CMD_REDO: RedoCommand(); return 0;
     case CMD_ENSURE_CANVAS: return EnsureCanvas(window, CMD_ENSURE_CANVAS);

@@ -20,14 +20,13 @@ void LayOutAgain(HWND window);
 // Creates the canvas if it is missing (command 50); command is the one being handled.
 LRESULT EnsureCanvas(HWND window, int command);
 
-// The open, monitor, transparency and clipboard commands of the main window.
+// The open, monitor and transparency commands of the main window (Copy and Paste are the
+// canvas subsystem's CopyCommand and PasteCommand).
 LRESULT OpenBitmapCommand(HWND window);
 LRESULT OpenIconCommand(HWND window);
 LRESULT OpenMonitorCommand(HWND window);
 LRESULT CloseMonitorCommand(HWND window);
 LRESULT TransparencyCommand(HWND window, LPARAM lParam);
-LRESULT CopyMenuCommand(HWND window);
-LRESULT PasteMenuCommand(HWND window);
 
 // Save prompt and error reporting.
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption);

@@ -112,6 +112,17 @@ TEST_F(CanvasWindow, DrawsOnlyWhatTheParentShowsAndDrawsItRight) {
     PumpMessages();
     EXPECT_EQ(COLOR_BLACK, CellColor(canvas, 41, 40));
     EXPECT_EQ(COLOR_WHITE, CellColor(canvas, 42, 40));
+    // A selection that starts out of view is framed right where it shows.
+    CurrentTool = TOOL_COPYRECT;
+    StylusDown(canvas, 105, 335);
+    StylusMove(canvas, 455, 365);
+    StylusUp(canvas, 455, 365);
+    PumpMessages();
+    EXPECT_EQ(COLOR_BLACK, CellColor(canvas, 30, 33));
+    EXPECT_EQ(COLOR_WHITE, CellColor(canvas, 31, 33));
+    EXPECT_EQ(COLOR_BLACK, CellColor(canvas, 44, 33));
+    EXPECT_EQ(COLOR_WHITE, CellColor(canvas, 44, 34));
+    EXPECT_EQ(COLOR_WHITE, CellColor(canvas, 43, 34));
 }
 
 TEST_F(CanvasWindow, MaskedViewShowsTheBackgroundWhereTransparent) {
@@ -144,6 +155,18 @@ TEST_F(CanvasWindow, MaskedViewShowsTheBackgroundWhereTransparent) {
     EXPECT_EQ(COLOR_BLUE, WindowPixel(canvas, 3, 2));
     StylusUp(canvas, 8, 8);
     PumpMessages();
+}
+
+TEST_F(CanvasWindow, ResizeKeepsTheTopLeftOfTheImage) {
+    HWND canvas = OpenCanvas(32, 32, 10);
+    PaintImagePixel(3, 3, COLOR_RED);
+    CanvasWidth = CanvasHeight = 16;
+    EXPECT_EQ(0, SendMessageW(canvas, WM_COMMAND, 85, 0));
+    UpdateWindow(canvas);
+    EXPECT_EQ(16, ImageInfo->bmiHeader.biWidth);
+    EXPECT_EQ(COLOR_RED, CellColor(canvas, 3, 3));
+    // The window is still sized for 32 x 32: beyond the image lies the class background.
+    EXPECT_EQ(COLOR_CANVAS_BACKGROUND, CellColor(canvas, 20, 3));
 }
 
 TEST_F(CanvasWindow, MakesA32x32ImageUnlessASizeWasChosen) {

@@ -163,7 +163,7 @@ TEST_F(EditorWindow, NewCreateMakesAFreshUnmodifiedCanvasOfTheChosenSize) {
 TEST_F(EditorWindow, CanvasSizeResizesAndLaysTheCanvasOutAtOnce) {
     MakeRecordingCanvas();
     AnswerSizeDialog(IDC_SIZE_16);
-    Command(CMD_CANVAS_SIZE);
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Canvas", L"Canvas Size"}));
     EXPECT_EQ(std::vector<int>{CMD_RESIZE_IMAGE}, CanvasCommands);
     ExpectRect(ImageWindows[0], -1, -1, 162, 162, "canvas after the size change");
 
@@ -188,6 +188,9 @@ TEST_F(EditorWindow, ScaleChangeResizesTheCanvas) {
 TEST_F(EditorWindow, CanvasCommandsWithoutACanvasDoNothing) {
     for (int command : {CMD_SAVE_BITMAP, CMD_SAVE_ICON, CMD_MESH_ON, CMD_MESH_OFF})
         EXPECT_EQ(0, Command(command));
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Edit", L"Copy"}));
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Edit", L"Paste"}));
+    EXPECT_EQ(0, ClipValid);
     EXPECT_EQ(nullptr, ImageWindows[0]);
     EXPECT_TRUE(SeenBoxes().empty());
 }
