@@ -411,7 +411,7 @@ TEST_F(ImageStore, AnEightBitImageGetsItsWholeTableAndResizesToThePalette) {
     EXPECT_EQ(0x00FE0101u, ((DWORD*)ImageInfo->bmiColors)[200]);
     EXPECT_EQ(200, Pixel(0, 0));
 
-    PaletteColors[3] = 0x00FF0000; // word for word into the new table: red
+    PaletteColors[3] = 0x00FF0000;  // word for word into the new table: red
     PaletteColors[10] = 0x00123456; // a colour only this entry has
     CanvasWidth = 4;
     CanvasHeight = 2;
