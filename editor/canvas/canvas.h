@@ -23,12 +23,17 @@ extern BYTE* UndoBits;
 extern BITMAPINFO* UndoInfo;
 extern int UndoAvailable;
 extern int RedoAvailable;
+extern int UndoHoldsMask; // the snapshot is of the mask (a stroke in the transparency mode)
 
 // Builds a DIB header with its colour table in *holder, or returns the block already there.
 BITMAPINFO* iDrawBitmapN(HWND owner, int bitCount, int width, int height, BITMAPINFO** holder);
 int CreateImage(HWND window);
 void DiscardImage();
+// Snapshots what a stroke edits: the mask while the transparency mode has one, else the image.
 int TakeSnapshot(HWND window);
+// Snapshots the colour image whatever the mode, for edits that always change the image
+// (placing a floating block).
+int TakeImageSnapshot(HWND window);
 void RestoreSnapshot(HWND window, HDC target);
 void SwapSnapshot();
 int ResizeImage(HWND window);
@@ -45,12 +50,26 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void RepaintCanvas(HWND window, HDC dc);
 void DrawMaskedView(HDC dc, int scale);
 void DrawMesh(HWND window);
+// Draws the image pixels `src` stretched onto `dst` of dc, through the mask when `masked`
+// (and a mask of the image's size exists). Shared by the canvas and the monitors.
+void DrawImagePart(HDC dc, const RECT* dst, const RECT* src, int masked);
+// The image cells at `scale` screen pixels per pixel that meet dc's clip box; false when
+// none does. Only those need drawing: the rest of a large canvas is scrolled out of view.
+bool VisibleCells(HDC dc, int scale, RECT* cells);
+// Source row of a DIB for a rectangle whose top image row is `top` and height `rows`.
+int DibSourceY(const BITMAPINFO* info, int top, int rows);
 
 // ---- Drawing tools (stroke state) --------------------------------------------------------
 extern int StrokeActive;
 extern POINT StrokeAnchor;
 extern POINT StrokePoint;
 extern COLORREF MaskPixelColor;
+// The stylus messages of a stroke, routed here by CanvasProc.
+void StrokePress(HWND canvas, LPARAM point);
+void StrokeMove(HWND canvas, LPARAM point);
+void StrokeRelease(HWND canvas, LPARAM point);
+// Ends a stroke that lost the stylus capture or its window, as a release where it stands.
+void AbandonStroke(HWND canvas);
 
 // ---- Rectangle copy and paste ----------------------------------------------------------
 extern RECT Selection; // not normalised: left/top the press pixel, right/bottom the current
@@ -69,6 +88,17 @@ void ShowPaste(HWND canvas);
 void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale);
 // Places a floating block where it stands (one undo step) and ends the floating.
 void PlaceFloatingBlock(HWND canvas);
+// The main window's Copy (28) and Paste (29) commands.
+void CopyCommand(HWND canvas);
+void PasteCommand(HWND canvas);
+// The selected pixels: `Selection` in either drag direction, clipped to the image; false
+// when it holds no pixel.
+bool SelectedPixels(RECT* pixels);
+// Tool 5's part of a stroke, at the moves and the release (image pixels).
+void SelectMove(POINT anchor, POINT pixel);
+void SelectRelease(HWND canvas, POINT anchor, POINT pixel);
+// The frame or the floating block over the picture, for the full paint and live repaint.
+void DrawSelectionOverlay(HWND canvas, HDC dc);
 
 // ---- Monitor window ---------------------------------------------------------------------
 LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,7 +1,175 @@
-// The stroke: what a press, the moves and the release draw with each tool.
+// The stroke: what a press, the moves and the release draw with each tool. The drawing
+// objects and device contexts of a stroke live from the press to the release.
 #include "canvas/canvas.h"
+#include "shell/editor_state.h"
 
 int StrokeActive;
 POINT StrokeAnchor;
 POINT StrokePoint;
 COLORREF MaskPixelColor;
+
+static int StrokeTool;
+static int StrokeEnding; // the release is under way; its ReleaseCapture must not end it twice
+static HDC StrokeWindowDC;
+static HDC StrokeMemoryDC;
+static HPEN StrokePen;
+static HBRUSH StrokeBrush;
+static bool StrokeOwnsPen;
+static bool StrokeOwnsBrush;
+static HGDIOBJ PreviousBitmap;
+static HGDIOBJ PreviousPen;
+static HGDIOBJ PreviousBrush;
+
+// The stylus point in client coordinates, negatives (outside a captured stroke) set to 0.
+static POINT ClampedPoint(LPARAM lParam) {
+    POINT p = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    if (p.x < 0) p.x = 0;
+    if (p.y < 0) p.y = 0;
+    return p;
+}
+
+static POINT PixelOf(POINT point) {
+    POINT pixel = {point.x / Scale, point.y / Scale};
+    return pixel;
+}
+
+static bool HollowTool(int tool) {
+    return tool == TOOL_RECT || tool == TOOL_ELLIPSE;
+}
+
+// The pen and brush of the stroke; false when one could not be made.
+static bool ChooseDrawingObjects(int tool) {
+    StrokeOwnsPen = StrokeOwnsBrush = false;
+    if (TransparencyMode) {
+        bool transparent = OpacityTool == 1;
+        StrokePen = (HPEN)GetStockObject(transparent ? WHITE_PEN : BLACK_PEN);
+        StrokeBrush = (HBRUSH)GetStockObject(HollowTool(tool) ? NULL_BRUSH
+                                             : transparent    ? WHITE_BRUSH
+                                                              : BLACK_BRUSH);
+        MaskPixelColor = transparent ? 0xFFFFFF : 0;
+        return true;
+    }
+    StrokePen = CreatePen(PS_SOLID, LineWidth, LineColor);
+    StrokeOwnsPen = StrokePen != nullptr;
+    if (HollowTool(tool)) {
+        StrokeBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
+    } else {
+        StrokeBrush = CreateSolidBrush(FillColor);
+        StrokeOwnsBrush = StrokeBrush != nullptr;
+    }
+    return StrokePen && StrokeBrush;
+}
+
+static void FreeStrokeObjects(HWND canvas) {
+    if (StrokeMemoryDC) {
+        if (PreviousPen) SelectObject(StrokeMemoryDC, PreviousPen);
+        if (PreviousBrush) SelectObject(StrokeMemoryDC, PreviousBrush);
+        if (PreviousBitmap) SelectObject(StrokeMemoryDC, PreviousBitmap);
+        DeleteDC(StrokeMemoryDC);
+    }
+    if (StrokeOwnsPen) DeleteObject(StrokePen);
+    if (StrokeOwnsBrush) DeleteObject(StrokeBrush);
+    if (StrokeWindowDC) ReleaseDC(canvas, StrokeWindowDC);
+    StrokeMemoryDC = StrokeWindowDC = nullptr;
+    StrokePen = nullptr;
+    StrokeBrush = nullptr;
+    StrokeOwnsPen = StrokeOwnsBrush = false;
+    PreviousBitmap = PreviousPen = PreviousBrush = nullptr;
+}
+
+// The window's device context for the stroke and, for the drawing tools, a memory device
+// context holding the bitmap the stroke edits with the stroke's pen and brush.
+static bool TakeStrokeObjects(HWND canvas, int tool) {
+    StrokeWindowDC = GetDC(canvas);
+    if (!StrokeWindowDC) return false;
+    if (tool == TOOL_COPYRECT) return true;
+    if (!ChooseDrawingObjects(tool)) return false;
+    StrokeMemoryDC = CreateCompatibleDC(StrokeWindowDC);
+    if (!StrokeMemoryDC) return false;
+    PreviousBitmap = SelectObject(StrokeMemoryDC, TransparencyMode ? MaskBitmap : ImageBitmap);
+    PreviousPen = SelectObject(StrokeMemoryDC, StrokePen);
+    PreviousBrush = SelectObject(StrokeMemoryDC, StrokeBrush);
+    return PreviousBitmap && PreviousPen && PreviousBrush;
+}
+
+static void DrawFigure(POINT from, POINT to) {
+    SetROP2(StrokeMemoryDC, R2_COPYPEN);
+    if (StrokeTool == TOOL_RECT || StrokeTool == TOOL_FILLRECT)
+        Rectangle(StrokeMemoryDC, from.x, from.y, to.x, to.y);
+    else
+        Ellipse(StrokeMemoryDC, from.x, from.y, to.x, to.y);
+}
+
+void StrokePress(HWND canvas, LPARAM lParam) {
+    if (StrokeActive) return;
+    int tool = CurrentTool;
+    if (tool < TOOL_PEN || tool > TOOL_COPYRECT) return;
+    // Nothing to draw on: no image yet, or the mask mode without a mask.
+    if (!ImageBitmap || (tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)) return;
+    StrokeTool = tool;
+    // Before the bitmap goes into the stroke's memory device context: a bitmap can be
+    // selected into one context only, and the snapshot has to copy it.
+    TakeSnapshot(canvas);
+    if (!TakeStrokeObjects(canvas, tool)) {
+        FreeStrokeObjects(canvas);
+        return;
+    }
+    POINT point = ClampedPoint(lParam);
+    POINT pixel = PixelOf(point);
+    StrokeActive = 1;
+    SetCapture(canvas);
+    if (tool == TOOL_PEN) MoveToEx(StrokeMemoryDC, pixel.x, pixel.y, nullptr);
+    StrokeAnchor = point;
+    StrokePoint = point;
+    // Paste puts the block at the last press pixel, unless a block already floats.
+    if (!Floating) PasteBase = PastePos = pixel;
+}
+
+void StrokeMove(HWND canvas, LPARAM lParam) {
+    if (!StrokeActive) return;
+    POINT point = ClampedPoint(lParam);
+    POINT pixel = PixelOf(point);
+    StrokePoint = point;
+    if (StrokeTool == TOOL_PEN) {
+        LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+    } else if (StrokeTool == TOOL_COPYRECT) {
+        SelectMove(PixelOf(StrokeAnchor), pixel);
+    } else {
+        // The rubber band: back to the bitmap as it was at the press, then the figure.
+        RestoreSnapshot(canvas, StrokeMemoryDC);
+        DrawFigure(PixelOf(StrokeAnchor), pixel);
+    }
+    RepaintCanvas(canvas, StrokeWindowDC);
+}
+
+void StrokeRelease(HWND canvas, LPARAM lParam) {
+    if (!StrokeActive || StrokeEnding) return;
+    StrokeEnding = 1;
+    POINT point = ClampedPoint(lParam);
+    POINT pixel = PixelOf(point);
+    POINT anchor = PixelOf(StrokeAnchor);
+    StrokePoint = point;
+    if (StrokeTool == TOOL_PEN) {
+        LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+        // A line ends before its end point, so a stroke ending where it began sets that cell.
+        if (pixel.x == anchor.x && pixel.y == anchor.y)
+            SetPixel(StrokeMemoryDC, anchor.x, anchor.y,
+                     TransparencyMode ? MaskPixelColor : LineColor);
+    } else if (StrokeTool == TOOL_COPYRECT) {
+        SelectRelease(canvas, anchor, pixel);
+    } else {
+        DrawFigure(anchor, pixel);
+    }
+    RepaintCanvas(canvas, StrokeWindowDC);
+    ReleaseCapture();
+    FreeStrokeObjects(canvas);
+    Modified = 1;
+    InvalidateRect(canvas, nullptr, TRUE);
+    StrokeActive = 0;
+    StrokeEnding = 0;
+}
+
+void AbandonStroke(HWND canvas) {
+    if (StrokeActive && !StrokeEnding)
+        StrokeRelease(canvas, MAKELPARAM(StrokePoint.x, StrokePoint.y));
+}

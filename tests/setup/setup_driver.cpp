@@ -1,0 +1,82 @@
+// Drives a running setup.exe from another process: window search with timeouts and button
+// presses through posted commands.
+#include "setup_driver.h"
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+    Search* search = (Search*)context;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t text[256] = {};
+    GetClassNameW(window, text, 256);
+    if (wcscmp(text, search->className) != 0) return TRUE;
+    if (search->title) {
+        GetWindowTextW(window, text, 256);
+        if (wcscmp(text, search->title) != 0) return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+bool StartProgram(const std::wstring& path, PROCESS_INFORMATION* process) {
+    STARTUPINFOW startup = {sizeof(startup)};
+    std::wstring commandLine = L"\"" + path + L"\"";
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, process) != FALSE;
+}
+
+HWND WaitForProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* title,
+                          DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        Search search = {processId, className, title, nullptr};
+        EnumWindows(MatchWindow, (LPARAM)&search);
+        if (search.found) return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+HWND WaitForChild(HWND parent, const wchar_t* className, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        HWND child = FindWindowExW(parent, nullptr, className, nullptr);
+        if (child) return child;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+void PressButton(HWND parent, int id) {
+    PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(parent, id));
+}
+
+HWND DriveToAgreement(const PROCESS_INFORMATION& process, HWND* mainWindow) {
+    HWND main = WaitForProcessWindow(process.dwProcessId, L"Setup", L"Setup", 20000);
+    if (mainWindow) *mainWindow = main;
+    if (!main) return nullptr;
+    PressButton(main, 200);
+    HWND welcome =
+        WaitForProcessWindow(process.dwProcessId, L"#32770", L"Welcome to PIXMORA ver. 1.X", 10000);
+    if (!welcome) return nullptr;
+    PressButton(welcome, IDOK);
+    return WaitForChild(main, L"License", 10000);
+}
+
+std::wstring WindowsPath(const char* unixPath) {
+    std::wstring path = L"Z:";
+    for (const char* c = unixPath; *c; c++)
+        path += *c == '/' ? L'\\' : (wchar_t)(unsigned char)*c;
+    return path;
+}
