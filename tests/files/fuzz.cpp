@@ -198,7 +198,7 @@ void Mutate(const Seed& seed, Bytes& b) {
 
 // ---- Checks
 // ---------------------------------------------------------------------------------------
-int Failures;
+int Failures, Loaded, Saved;
 
 void Fail(int number, const char* what) {
     if (++Failures <= 20) printf("case %d: %s\n", number, what);
@@ -283,17 +283,23 @@ bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canv
     }
     CanvasWidth = slot.Width;
     CanvasHeight = slot.Height;
-    LoadSlotImage(canvas, seed.icon ? 21 : 19);
+    Loaded += LoadSlotImage(canvas, seed.icon ? 21 : 19) != 0;
     if (seed.icon && IconHasTransparency && !MaskBitmap) CreateMask(canvas, 1);
-    // Every tenth accepted icon is saved and must read back.
-    if (seed.icon && number % 10 == 0 && ImageInfo && ImageBits) {
-        std::wstring saved = folder + L"\\saved.ico";
-        DocumentKind = DOCUMENT_ICON_FILE;
-        if (!WriteIconFile(saved.c_str(), CanvasWidth, CanvasHeight)) {
-            Fail(number, "an accepted icon could not be saved");
-        } else if (!ReadIconFile(saved.c_str())) {
-            Fail(number, "a saved icon did not read back");
-        }
+    // Accepted icons, and every tenth accepted bitmap, are saved and must read back.
+    if ((seed.icon || number % 10 == 0) && ImageInfo && ImageBits) {
+        std::wstring saved = folder + (seed.icon ? L"\\saved.ico" : L"\\saved.bmp");
+        DocumentKind = seed.icon ? DOCUMENT_ICON_FILE : DOCUMENT_BITMAP_FILE;
+        bool written = seed.icon ? WriteIconFile(saved.c_str(), CanvasWidth, CanvasHeight)
+                                 : WriteDib(canvas, saved.c_str(), CanvasWidth, CanvasHeight);
+        bool read = written && (seed.icon ? ReadIconFile(saved.c_str())
+                                          : ReadDibFile(1, saved.c_str()) != nullptr);
+        ReleaseSlot(1);
+        if (!written)
+            Fail(number, "an accepted image could not be saved");
+        else if (!read)
+            Fail(number, "a saved image did not read back");
+        else
+            Saved++;
     }
     Shown.clear();
     return true;
@@ -328,9 +334,11 @@ int main() {
     DeleteFileW((folder + L"\\case.bmp").c_str());
     DeleteFileW((folder + L"\\case.ico").c_str());
     DeleteFileW((folder + L"\\saved.ico").c_str());
+    DeleteFileW((folder + L"\\saved.bmp").c_str());
     RemoveDirectoryW(folder.c_str());
-    printf("%d cases from %d seeds in %lu ms: %d refused with their message, %d opened, "
-           "%d failures\n",
-           cases, (int)seeds.size(), GetTickCount() - start, refused, cases - refused, Failures);
+    printf("%d cases from %d seeds in %lu ms: %d refused with their message, %d opened "
+           "(%d taken by the canvas, %d saved and read back), %d failures\n",
+           cases, (int)seeds.size(), GetTickCount() - start, refused, cases - refused, Loaded,
+           Saved, Failures);
     return Failures ? 1 : 0;
 }
