@@ -89,6 +89,7 @@ static HLOCAL NormaliseDib(HLOCAL block, size_t size, DWORD offBits, const WCHAR
 }
 
 BYTE* ReadDibFile(int slot, const WCHAR* path) {
+    if (slot < 0 || slot >= SLOT_COUNT) return nullptr;
     FILE* file = OpenFileStream(path, L"rb");
     if (!file) {
         ReportReadError(L"Could not open a file :%s", path);
