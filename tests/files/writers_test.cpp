@@ -159,6 +159,18 @@ TEST_F(Writers, TransparentPixelsAreBlackInTheFileAndKeepTheirColourInTheImage) 
         }
 }
 
+TEST_F(Writers, WithoutBlackInTheTableTransparentPixelsTakeTheDarkestColour) {
+    SetCanvasImage(8, 2, 1, {{0, 0, 200, 0}, {60, 0, 0, 0}}, [](int, int) { return 0u; });
+    SetCanvasMask([](int x, int) { return x < 3; });
+    std::wstring path = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 8, 2));
+    Bytes file = ReadWholeFile(path);
+    size_t pixels = 22 + 40 + 8;
+    EXPECT_EQ(0xE0, file[pixels]);     // bottom row: x 0 to 2 take entry 1
+    EXPECT_EQ(0xE0, file[pixels + 4]); // top row
+    EXPECT_EQ(0x00, ImageBits[0]);     // the image keeps its own
+}
+
 TEST_F(Writers, ThirtyTwoBitIconsCarryTheMaskInTheirAlpha) {
     SetCanvasImage(16, 16, 32, {}, [](int, int) { return 0x00336699u; });
     SetCanvasMask([](int x, int) { return x == 0; });
