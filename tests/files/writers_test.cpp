@@ -308,3 +308,34 @@ TEST_F(Writers, ANameOutsideTheCodePageWritesThatFileAndNoOther) {
 }
 
 } // namespace
+
+namespace {
+
+// A full disk, when PIXMORA_FULL_DISK_DIR names a folder on a small file system (for
+// instance a 16 KB tmpfs): the saves fail with their messages and the old files stay whole.
+TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
+    WCHAR folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
+        GTEST_SKIP() << "PIXMORA_FULL_DISK_DIR not set";
+    std::wstring bmp = std::wstring(folder) + L"\\old.bmp",
+                 ico = std::wstring(folder) + L"\\old.ico";
+    Bytes old(2000, 0x11);
+    ASSERT_TRUE(WriteWholeFile(bmp, old));
+    ASSERT_TRUE(WriteWholeFile(ico, old));
+    SetCanvasImage(120, 120, 24, {}, [](int x, int y) { return (DWORD)(x * y); });
+    AnswerOk(1);
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 120, 120));
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), 120, 120));
+    Boxes boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"WriteDib", boxes[0].first);
+    EXPECT_EQ(L"failed in writing pixel bits!", boxes[0].second);
+    EXPECT_EQ(old, ReadWholeFile(bmp));
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    DeleteFileW(bmp.c_str());
+    DeleteFileW(ico.c_str());
+    ClearCanvasImage();
+    ResetFileState();
+}
+
+} // namespace
