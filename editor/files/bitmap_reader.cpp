@@ -44,6 +44,23 @@ static HLOCAL ReadDibBlock(FILE* file, const WCHAR* path, DWORD fileSize, size_t
     return block;
 }
 
+// Turns top-down rows over where they lie, sparing a second block for a large image.
+static bool FlipRows(const DibLayout* layout, BYTE* dib) {
+    BYTE* spare = (BYTE*)LocalAlloc(LMEM_FIXED, layout->OutStride);
+    if (!spare) return false;
+    BYTE* pixels = dib + 40 + layout->OutTableBytes;
+    for (int top = 0, bottom = layout->Height - 1; top < bottom; top++, bottom--) {
+        BYTE* a = pixels + (size_t)top * layout->OutStride;
+        BYTE* b = pixels + (size_t)bottom * layout->OutStride;
+        memcpy(spare, a, layout->OutStride);
+        memcpy(a, b, layout->OutStride);
+        memcpy(b, spare, layout->OutStride);
+    }
+    LocalFree(spare);
+    memcpy(dib + 8, &layout->Height, 4);
+    return true;
+}
+
 // Brings the block into the normalised form: in place when it already is, else into a new
 // block. None (after the message) when the DIB cannot be opened; the block is freed then.
 static HLOCAL NormaliseDib(HLOCAL block, size_t size, DWORD offBits, const WCHAR* path) {
@@ -55,7 +72,7 @@ static HLOCAL NormaliseDib(HLOCAL block, size_t size, DWORD offBits, const WCHAR
         ReportReadError(ProblemText(problem), path);
         return nullptr;
     }
-    if (layout.Normalised) {
+    if (layout.Normalised || (layout.FlipInPlace && FlipRows(&layout, (BYTE*)block))) {
         DWORD used = layout.OutTableBytes / 4;
         memcpy((BYTE*)block + 32, &used, 4);
         return block;
@@ -72,6 +89,7 @@ static HLOCAL NormaliseDib(HLOCAL block, size_t size, DWORD offBits, const WCHAR
 }
 
 BYTE* ReadDibFile(int slot, const WCHAR* path) {
+    if (slot < 0 || slot >= SLOT_COUNT) return nullptr;
     FILE* file = OpenFileStream(path, L"rb");
     if (!file) {
         ReportReadError(L"Could not open a file :%s", path);

@@ -71,6 +71,7 @@ static bool MakeSiblingName(const WCHAR* target, const WCHAR* tag, WCHAR* name) 
 }
 
 FILE* BeginSafeSave(const WCHAR* target, WCHAR* tempPath) {
+    if (!target || !target[0]) return nullptr;
     // A read-only file or a folder of that name is not ours to replace.
     DWORD attributes = GetFileAttributesW(target);
     if (attributes != INVALID_FILE_ATTRIBUTES &&

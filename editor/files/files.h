@@ -102,8 +102,9 @@ struct DibLayout {
     int OutBits;
     size_t OutStride;
     size_t OutTableBytes;
-    size_t OutSize;  // header, table and pixels of the normalised image
-    bool Normalised; // the block already is in the normalised form
+    size_t OutSize;   // header, table and pixels of the normalised image
+    bool Normalised;  // the block already is in the normalised form
+    bool FlipInPlace; // it is but for its top-down rows, turned over where they lie
 };
 
 // Reads a packed DIB of size bytes. pixelOffset, when not 0, is where the file says the

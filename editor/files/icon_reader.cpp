@@ -141,7 +141,8 @@ static void ParseEntry(const BYTE* bytes, IconEntry* e) {
 
 // Reads every image at its place in the file. Images may not overlap the directory, run
 // past the end of the file, or add up to more than the file holds.
-static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int count) {
+static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int count,
+                           bool* noMemory) {
     size_t directoryEnd = 6 + 16 * (size_t)count, total = directoryEnd;
     for (int i = 0; i < count; i++) {
         IconEntry* e = &entries[i];
@@ -151,6 +152,7 @@ static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int co
         total += e->dwBytesInRes;
         if (total > length) return false;
         e->ImageData = (BYTE*)calloc(1, e->dwBytesInRes);
+        *noMemory = !e->ImageData;
         if (!e->ImageData || fseek(file, (long)e->dwImageOffset, SEEK_SET) != 0 ||
             !ReadPieces(file, e->ImageData, e->dwBytesInRes))
             return false;
@@ -210,13 +212,14 @@ static bool ReadIcon(FILE* file, const WCHAR* path, IconDir* directory, IconEntr
     }
     int candidate = -1;
     bool noMemory = false;
-    if (ReadIconImages(file, length, entries, count)) candidate = ChooseIconImage(entries, count);
+    if (ReadIconImages(file, length, entries, count, &noMemory))
+        candidate = ChooseIconImage(entries, count);
     if (candidate == -2) {
         FreeEntries(entries, count);
         ReportIconError(L"The icon holds no image in BMP form :%s", path, IconCaption);
         return false;
     }
-    if (candidate < 0 || !DecodeIconImage(&entries[candidate], &noMemory)) {
+    if (candidate < 0 || noMemory || !DecodeIconImage(&entries[candidate], &noMemory)) {
         FreeEntries(entries, count);
         ReportIconError(noMemory ? L"Could not allocate any memory :%s" : L"Wrong Header size!:%s",
                         path, IconCaption);

@@ -31,11 +31,18 @@ static bool MaskSet(const BYTE* mask, size_t maskStride, int x, int y) {
     return (mask[y * maskStride + x / 8] >> (7 - x % 8)) & 1;
 }
 
-// The first colour-table entry that is black, or -1.
+// The first black colour-table entry; in a table without black, the darkest, which disturbs
+// the screen under a transparent pixel least.
 static int BlackIndex(const BYTE* table, int entries) {
-    for (int i = 0; i < entries; i++)
-        if (table[4 * i] == 0 && table[4 * i + 1] == 0 && table[4 * i + 2] == 0) return i;
-    return -1;
+    int darkest = 0, lowest = 3 * 255 + 1;
+    for (int i = 0; i < entries; i++) {
+        int sum = table[4 * i] + table[4 * i + 1] + table[4 * i + 2];
+        if (sum < lowest) {
+            darkest = i;
+            lowest = sum;
+        }
+    }
+    return darkest;
 }
 
 // Windows draws an icon by masking the screen and then combining the colour image into it,
@@ -57,7 +64,7 @@ static void PrepareColourPixels(BYTE* pixels, const BYTE* table, int width, int 
                     p[3] = 255;
             } else if (transparent && bits > 8) {
                 memset(row + x * (bits / 8), 0, bits / 8);
-            } else if (transparent && black >= 0) {
+            } else if (transparent) {
                 int perByte = 8 / bits, shift = (perByte - 1 - x % perByte) * bits;
                 BYTE* p = row + x / perByte;
                 *p = (BYTE)((*p & ~(((1 << bits) - 1) << shift)) | black << shift);

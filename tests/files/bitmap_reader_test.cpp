@@ -58,6 +58,31 @@ void ExpectPicture(const ImageSlot& slot, int bits, const std::function<COLORREF
             ASSERT_EQ(want(x, y), NormalisedPixel(slot.Dib, x, y)) << x << "," << y;
 }
 
+TEST(DibFields, BothHeaderFormsAreReadAtAnyAddress) {
+    BmpForm core;
+    core.headerSize = 12;
+    core.bits = 8;
+    Bytes a = MakeDib(core, 300, 5, {}, [](int, int) { return 0u; });
+    a.insert(a.begin(), 1); // an odd address
+    EXPECT_EQ(12u, ReadLE32(&a[1]));
+    EXPECT_EQ(300, DibWidth(&a[1]));
+    EXPECT_EQ(5, DibHeight(&a[1]));
+    EXPECT_EQ(8, DibBitCount(&a[1]));
+    EXPECT_EQ(&a[1] + 12 + 3 * 256, DibBits(&a[1]));
+    BmpForm info;
+    info.bits = 4;
+    info.tableEntries = 3; // biClrUsed 3
+    info.topDown = true;
+    Bytes b = MakeDib(info, 40000, 2, {}, [](int, int) { return 0u; });
+    EXPECT_EQ(&b[0] + 40 + 12, DibBits(&b[0]));
+    EXPECT_EQ(-2, DibHeight(&b[0])); // top-down
+    EXPECT_EQ((short)40000, DibWidth(&b[0]));
+    BmpForm deep;
+    deep.bits = 32;
+    Bytes c = MakeDib(deep, 2, 2, {}, [](int, int) { return 0u; });
+    EXPECT_EQ(&c[0] + 40, DibBits(&c[0]));
+}
+
 TEST_F(BitmapReader, ASixteenBySixteenFourBitFileReadsInPlace) {
     BmpForm form;
     Bytes file =

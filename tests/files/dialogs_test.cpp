@@ -109,19 +109,21 @@ TEST_F(Dialogs, WithoutTheLibraryThePlatformsOpenDialogIsShown) {
 }
 
 TEST_F(Dialogs, SaveAsBitmapAndIconAskForANameAndGiveTheirExtension) {
-    TypeNameAndOk(PathOf(L"pic"));
-    EXPECT_EQ(1, SaveImageAsIcon(Canvas));
-    EXPECT_EQ(PathOf(L"pic.ico"), DocumentPath);
-    EXPECT_STREQ(L"pic.ico", DocumentTitle);
-    EXPECT_EQ(318u, ReadWholeFile(PathOf(L"pic.ico")).size());
-    EXPECT_EQ(0, Modified);
-    Modified = 1;
-    TypeNameAndOk(PathOf(L"pic"));
-    EXPECT_EQ(1, SaveImageAsBitmap(Canvas));
-    EXPECT_EQ(PathOf(L"pic.bmp"), DocumentPath);
-    EXPECT_STREQ(L"pic.bmp", DocumentTitle);
-    EXPECT_EQ(246u, ReadWholeFile(PathOf(L"pic.bmp")).size());
-    EXPECT_EQ(0, Modified);
+    // Icon first, then bitmap: the names left are the bitmap's.
+    const struct {
+        int (*save)(HWND);
+        const wchar_t* name;
+        size_t bytes;
+    } saves[] = {{SaveImageAsIcon, L"pic.ico", 318}, {SaveImageAsBitmap, L"pic.bmp", 246}};
+    for (const auto& save : saves) {
+        Modified = 1;
+        TypeNameAndOk(PathOf(L"pic"));
+        EXPECT_EQ(1, save.save(Canvas));
+        EXPECT_EQ(PathOf(save.name), DocumentPath);
+        EXPECT_STREQ(save.name, DocumentTitle);
+        EXPECT_EQ(save.bytes, ReadWholeFile(PathOf(save.name)).size());
+        EXPECT_EQ(0, Modified);
+    }
     EXPECT_EQ(2u, SeenBoxes().size()); // the two dialogs, nothing else
 }
 

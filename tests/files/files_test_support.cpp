@@ -48,40 +48,56 @@ void AnswerOk(int n) {
         AnswerNextBox(IDOK);
 }
 
+// The image and the mask are DIB sections with headers from the local heap, as the image
+// store keeps them, so the store's own DiscardImage lets them go.
 void ClearCanvasImage() {
-    if (ImageInfo) LocalFree(ImageInfo);
-    if (MaskInfo) LocalFree(MaskInfo);
-    free(ImageBits);
-    free(MaskBits);
-    ImageInfo = MaskInfo = nullptr;
-    ImageBits = MaskBits = nullptr;
+    DiscardImage();
+}
+
+static HBITMAP MakeSection(const Bytes& dib, size_t headerBytes, BITMAPINFO** info, BYTE** bits) {
+    *info = (BITMAPINFO*)LocalAlloc(LPTR, headerBytes);
+    memcpy(*info, dib.data(), headerBytes);
+    void* memory = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, *info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    EXPECT_NE(nullptr, bitmap);
+    memcpy(memory, dib.data() + headerBytes, dib.size() - headerBytes);
+    *bits = (BYTE*)memory;
+    return bitmap;
+}
+
+static void SetCanvasDib(const Bytes& dib) {
+    ClearCanvasImage();
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib.data();
+    size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
+    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    ImageBitmap = MakeSection(Bytes(dib.begin(), dib.begin() + headerBytes + pixelBytes),
+                              headerBytes, &ImageInfo, &ImageBits);
+    CanvasWidth = h->biWidth;
+    CanvasHeight = h->biHeight;
 }
 
 void SetCanvasImage(int width, int height, int bits, const std::vector<RGBQUAD>& table,
                     const PixelSource& pixel) {
-    ClearCanvasImage();
-    int entries = bits <= 8 ? 1 << bits : 0;
-    ImageInfo = (BITMAPINFO*)LocalAlloc(LPTR, 40 + 4 * entries);
     BmpForm form;
     form.bits = bits;
-    Bytes dib = MakeDib(form, width, height, table, pixel);
-    memcpy(ImageInfo, dib.data(), 40 + 4 * entries);
-    ImageBits = (BYTE*)malloc(dib.size() - 40 - 4 * entries);
-    memcpy(ImageBits, dib.data() + 40 + 4 * entries, dib.size() - 40 - 4 * entries);
-    CanvasWidth = width;
-    CanvasHeight = height;
+    SetCanvasDib(MakeDib(form, width, height, table, pixel));
 }
 
 void SetCanvasMask(const std::function<bool(int, int)>& transparent) {
     int width = ImageInfo->bmiHeader.biWidth, height = ImageInfo->bmiHeader.biHeight;
-    MaskInfo = (BITMAPINFO*)LocalAlloc(LPTR, 48);
     BmpForm form;
     form.bits = 1;
     Bytes dib = MakeDib(form, width, height, {{0, 0, 0, 0}, {255, 255, 255, 0}},
                         [&](int x, int y) { return transparent(x, y) ? 1u : 0u; });
-    memcpy(MaskInfo, dib.data(), 48);
-    MaskBits = (BYTE*)malloc(dib.size() - 48);
-    memcpy(MaskBits, dib.data() + 48, dib.size() - 48);
+    MaskBitmap = MakeSection(dib, 48, &MaskInfo, &MaskBits);
+}
+
+void CanvasFromSlot(int slot) {
+    const BYTE* dib = ImageSlots[slot].Dib;
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
+    size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
+    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    SetCanvasDib(Bytes(dib, dib + headerBytes + pixelBytes));
 }
 
 void ResetFileState() {
@@ -90,18 +106,4 @@ void ResetFileState() {
         ReleaseSlot(i);
     DocumentPath[0] = DocumentTitle[0] = DocumentDirectory[0] = 0;
     DocumentKind = 0;
-}
-
-void CanvasFromSlot(int slot) {
-    const BYTE* dib = ImageSlots[slot].Dib;
-    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
-    ClearCanvasImage();
-    size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
-    size_t pixelBytes = ((size_t)h->biWidth * h->biBitCount + 31) / 32 * 4 * h->biHeight;
-    ImageInfo = (BITMAPINFO*)LocalAlloc(LPTR, headerBytes);
-    memcpy(ImageInfo, dib, headerBytes);
-    ImageBits = (BYTE*)malloc(pixelBytes);
-    memcpy(ImageBits, ImageSlots[slot].Bits, pixelBytes);
-    CanvasWidth = h->biWidth;
-    CanvasHeight = h->biHeight;
 }

@@ -159,6 +159,18 @@ TEST_F(Writers, TransparentPixelsAreBlackInTheFileAndKeepTheirColourInTheImage) 
         }
 }
 
+TEST_F(Writers, WithoutBlackInTheTableTransparentPixelsTakeTheDarkestColour) {
+    SetCanvasImage(8, 2, 1, {{0, 0, 200, 0}, {60, 0, 0, 0}}, [](int, int) { return 0u; });
+    SetCanvasMask([](int x, int) { return x < 3; });
+    std::wstring path = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 8, 2));
+    Bytes file = ReadWholeFile(path);
+    size_t pixels = 22 + 40 + 8;
+    EXPECT_EQ(0xE0, file[pixels]);     // bottom row: x 0 to 2 take entry 1
+    EXPECT_EQ(0xE0, file[pixels + 4]); // top row
+    EXPECT_EQ(0x00, ImageBits[0]);     // the image keeps its own
+}
+
 TEST_F(Writers, ThirtyTwoBitIconsCarryTheMaskInTheirAlpha) {
     SetCanvasImage(16, 16, 32, {}, [](int, int) { return 0x00336699u; });
     SetCanvasMask([](int x, int) { return x == 0; });
@@ -293,6 +305,37 @@ TEST_F(Writers, ANameOutsideTheCodePageWritesThatFileAndNoOther) {
     EXPECT_TRUE(WriteDib(nullptr, wide.c_str(), 16, 16));
     EXPECT_EQ(246u, ReadWholeFile(wide).size());
     EXPECT_EQ(decoy, ReadWholeFile(PathOf(L"a.bmp")));
+}
+
+} // namespace
+
+namespace {
+
+// A full disk, when PIXMORA_FULL_DISK_DIR names a folder on a small file system (for
+// instance a 16 KB tmpfs): the saves fail with their messages and the old files stay whole.
+TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
+    WCHAR folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
+        GTEST_SKIP() << "PIXMORA_FULL_DISK_DIR not set";
+    std::wstring bmp = std::wstring(folder) + L"\\old.bmp",
+                 ico = std::wstring(folder) + L"\\old.ico";
+    Bytes old(2000, 0x11);
+    ASSERT_TRUE(WriteWholeFile(bmp, old));
+    ASSERT_TRUE(WriteWholeFile(ico, old));
+    SetCanvasImage(120, 120, 24, {}, [](int x, int y) { return (DWORD)(x * y); });
+    AnswerOk(1);
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 120, 120));
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), 120, 120));
+    Boxes boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"WriteDib", boxes[0].first);
+    EXPECT_EQ(L"failed in writing pixel bits!", boxes[0].second);
+    EXPECT_EQ(old, ReadWholeFile(bmp));
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    DeleteFileW(bmp.c_str());
+    DeleteFileW(ico.c_str());
+    ClearCanvasImage();
+    ResetFileState();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The tool bar and the opaque/transparent tool: tap zones, the pen-only rule, leaving the
 // rectangle-copy tool, and the mark of the chosen icon on screen.
+#include "../canvas/canvas_fixture.h"
 #include "canvas/canvas.h"
 #include "test_support.h"
 #include "tool_window_fixture.h"
@@ -107,6 +108,32 @@ TEST_F(ToolBar, LeavingTheCopyToolDropsTheSelectionAndPlacesAFloatingBlock) {
     ValidateRect(canvas, nullptr);
     Tap(bar, 70);
     EXPECT_FALSE(HasUpdateRegion(canvas));
+}
+
+TEST_F(ToolBar, LeavingTheCopyToolPlacesTheCanvasBlockOnceAsOneUndoStep) {
+    HWND canvas = OpenCanvas(16, 16, 10);
+    CurrentTool = TOOL_COPYRECT;
+    PaintImagePixel(2, 3, COLOR_BLUE);
+    DragCells(canvas, 2, 3, 8, 8, 4);
+    CopyCommand(canvas);
+    PasteCommand(canvas); // floats at the top left
+    ASSERT_EQ(1, Floating);
+    EXPECT_EQ(15, ImageIndex(0, 0));
+
+    HWND bar = MakeBar();
+    Tap(bar, 5);
+    EXPECT_EQ(0, Floating);
+    EXPECT_EQ(0, SelectionShown);
+    EXPECT_EQ(12, ImageIndex(0, 0)) << "placed where it stood";
+    UndoCommand();
+    EXPECT_EQ(15, ImageIndex(0, 0)) << "one undo step takes it away";
+    EXPECT_EQ(12, ImageIndex(2, 3));
+
+    CurrentTool = TOOL_COPYRECT;
+    Tap(bar, 40);
+    FullRepaint(canvas);
+    EXPECT_EQ(15, ImageIndex(0, 0)) << "placed once only";
+    CloseCanvas();
 }
 
 class OpacityTool_ : public ToolWindowTest {};
