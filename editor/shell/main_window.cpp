@@ -5,6 +5,7 @@
 #include "canvas/canvas.h"
 #include "files/files.h"
 #include "resources/resource_ids.h"
+#include "toolwindows/toolwindows.h"
 
 // Set by Exit once the save prompt has been answered, so the close it sends asks no more.
 static int CloseConfirmed;
@@ -82,6 +83,9 @@ LRESULT LayoutChildren(HWND, LPARAM size) {
 
 void LayOutAgain(HWND window) {
     SendMessageW(window, WM_SIZE, 0, MAKELPARAM(ClientWidth, ClientHeight));
+    // The view keeps its size, so it hears nothing of the new extent: its scroll bars are
+    // set again here, or a larger picture could not be scrolled.
+    UpdateViewScrolling();
 }
 
 static LRESULT SendToCanvas(int command) {

@@ -219,3 +219,41 @@ TEST_F(Editor, CommandsBeforeAnyPicture) {
     EXPECT_EQ(nullptr, Canvas());
     EXPECT_EQ(1u, SeenBoxes().size()) << "only the About box";
 }
+
+// A picture larger than the view scrolls at once, whether it came from a file or from a
+// larger scale, and strokes land where the scrolled canvas shows them.
+TEST_F(Editor, LargePicturesScrollInTheView) {
+    NewCreate(16);
+    SCROLLINFO bar = {sizeof bar, SIF_RANGE};
+    EXPECT_FALSE(GetScrollInfo(ViewWindow, SB_HORZ, &bar) && bar.nMax > 0);
+    ChooseFile(Write(L"wide.bmp", MakeBmpFile(BmpForm{}, 60, 50, StandardTable16(), Diagonals)));
+    File(L"&Open a DIB file");
+    EXPECT_EQ(60, CanvasWidth);
+    RECT client;
+    GetClientRect(Canvas(), &client);
+    EXPECT_EQ(600, client.right);
+    ASSERT_TRUE(GetScrollInfo(ViewWindow, SB_HORZ, &bar));
+    EXPECT_GT(bar.nMax, 0);
+    ASSERT_TRUE(GetScrollInfo(ViewWindow, SB_VERT, &bar));
+    EXPECT_GT(bar.nMax, 0);
+    // A page to the right: the canvas moves left inside the view.
+    SendMessageW(ViewWindow, WM_HSCROLL, SB_PAGEDOWN, 0);
+    PumpMessages();
+    EXPECT_GT(ViewScrollX, 0);
+    POINT origin = {0, 0};
+    MapWindowPoints(Canvas(), ViewWindow, &origin, 1);
+    EXPECT_EQ(-ViewScrollX, origin.x);
+    TapLineColor(ROW_WHITE);
+    Tap(55, 2);
+    EXPECT_EQ('F', ImageRow(2, 55, 56)[0]);
+    EXPECT_EQ(WHITE, Cell(55, 2));
+
+    // Back to 16 x 16, then scale 30: the bars come back for the larger canvas.
+    AnswerNextBox(IDNO);
+    NewCreate(16);
+    ASSERT_TRUE(GetScrollInfo(ViewWindow, SB_HORZ, &bar));
+    EXPECT_EQ(0, bar.nMax);
+    ChooseScale(L"30");
+    ASSERT_TRUE(GetScrollInfo(ViewWindow, SB_HORZ, &bar));
+    EXPECT_GT(bar.nMax, 0);
+}
