@@ -179,6 +179,23 @@ TEST_F(Editor, ExitAndCloseAskBeforeLosingChanges) {
     EXPECT_EQ(15, BmpFileIndex(file, 2, 2));
 }
 
+// An icon document is saved as an icon when Exit's prompt is answered Yes.
+TEST_F(Editor, YesAtExitSavesAnIconAsAnIcon) {
+    ChooseFile(Write(L"yellow.ico", Icon(16, false)));
+    File(L"&Open a ICON file");
+    TapLineColor(ROW_BLACK);
+    Drag(0, 0, 4, 0);
+    HWND main = MainWindow;
+    const std::wstring saved = PathOf(L"at-exit.ico");
+    AnswerNextBox(IDYES);
+    TypeSaveName(saved);
+    File(L"&Exit");
+    EXPECT_FALSE(IsWindow(main));
+    Bytes file = ReadWholeFile(saved);
+    EXPECT_EQ(0, IconFileIndex(file, 2, 0));
+    EXPECT_EQ(11, IconFileIndex(file, 2, 1));
+}
+
 TEST_F(Editor, NoEndsTheEditorUnsaved) {
     NewCreate(16);
     Drag(1, 1, 5, 1);

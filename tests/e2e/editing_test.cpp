@@ -201,9 +201,16 @@ TEST_F(Editor, OpaqueTransparencySwitchedOnAndOffFromTheMenu) {
     // A new picture's mask is all opaque; the pen makes pixels transparent, which then
     // show the canvas's dark grey.
     EXPECT_EQ("................", MaskRow(0, 0, 16));
+    MenuItem(L"&Display", L"&Open Monitor");
+    ASSERT_NE(nullptr, ImageWindows[2]);
+    Drag(2, 3, 6, 3);
     Drag(2, 2, 6, 2);
     EXPECT_EQ("..TTTT..", MaskRow(2, 0, 8));
     EXPECT_EQ(RGB(0x48, 0x48, 0x48), Cell(3, 2));
+    // The half-size monitor shows its own grey background through the transparent 2 x 2
+    // pixels.
+    EXPECT_EQ(GREY, WindowPixel(ImageWindows[2], 2, 1));
+    EXPECT_EQ(WHITE, WindowPixel(ImageWindows[2], 5, 5));
     EXPECT_EQ("FFFFFFFF", ImageRow(2, 0, 8)) << "the colours stay";
     MenuItem(L"&Edit", L"Undo");
     EXPECT_EQ("........", MaskRow(2, 0, 8));
