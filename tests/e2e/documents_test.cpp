@@ -28,6 +28,17 @@ std::wstring OpenAsked() {
     return asked;
 }
 
+// Exit, Yes to the prompt, the file named in the save dialog: the editor ends and the
+// file's bytes are returned.
+Bytes ExitSavingAs(const std::wstring& path) {
+    HWND main = MainWindow;
+    AnswerNextBox(IDYES);
+    Editor::TypeSaveName(path);
+    Editor::File(L"&Exit");
+    EXPECT_FALSE(IsWindow(main));
+    return ReadWholeFile(path);
+}
+
 } // namespace
 
 TEST_F(Editor, FilesOpenedInEitherOrderReplaceThePicture) {
@@ -169,12 +180,7 @@ TEST_F(Editor, ExitAndCloseAskBeforeLosingChanges) {
         EXPECT_TRUE(IsWindow(main));
         EXPECT_EQ(1, Modified);
     }
-    const std::wstring saved = PathOf(L"at-exit.bmp");
-    AnswerNextBox(IDYES);
-    TypeSaveName(saved);
-    File(L"&Exit");
-    EXPECT_FALSE(IsWindow(main));
-    Bytes file = ReadWholeFile(saved);
+    Bytes file = ExitSavingAs(PathOf(L"at-exit.bmp"));
     EXPECT_EQ(0, BmpFileIndex(file, 2, 1));
     EXPECT_EQ(15, BmpFileIndex(file, 2, 2));
 }
@@ -185,13 +191,7 @@ TEST_F(Editor, YesAtExitSavesAnIconAsAnIcon) {
     File(L"&Open a ICON file");
     TapLineColor(ROW_BLACK);
     Drag(0, 0, 4, 0);
-    HWND main = MainWindow;
-    const std::wstring saved = PathOf(L"at-exit.ico");
-    AnswerNextBox(IDYES);
-    TypeSaveName(saved);
-    File(L"&Exit");
-    EXPECT_FALSE(IsWindow(main));
-    Bytes file = ReadWholeFile(saved);
+    Bytes file = ExitSavingAs(PathOf(L"at-exit.ico"));
     EXPECT_EQ(0, IconFileIndex(file, 2, 0));
     EXPECT_EQ(11, IconFileIndex(file, 2, 1));
 }
