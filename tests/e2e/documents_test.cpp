@@ -233,8 +233,14 @@ TEST_F(Editor, CommandsBeforeAnyPicture) {
     MenuItem(L"&Display", L"&Open Monitor");
     EXPECT_NE(nullptr, ImageWindows[1]) << "a 32 x 32 picture is the start size";
     MenuItem(L"&Display", L"&Close Monitor");
+    // The mode can be on before there is a picture; the first one gets its mask.
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    EXPECT_NE(nullptr, TransparentToolWindow);
     EXPECT_EQ(nullptr, Canvas());
     EXPECT_EQ(1u, SeenBoxes().size()) << "only the About box";
+    NewCreate(16);
+    Drag(0, 0, 2, 0);
+    EXPECT_EQ("TT..", MaskRow(0, 0, 4));
 }
 
 // A picture larger than the view scrolls at once, whether it came from a file or from a
