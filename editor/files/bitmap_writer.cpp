@@ -1,4 +1,75 @@
-// Writes the image as a bitmap file.
+// Writes the image as a bitmap file in its own format (bit count, colour table, size),
+// through a new file that replaces the old one only when complete.
 #include "files/files.h"
+#include "canvas/canvas.h"
+#include <cstring>
 
-bool WriteDib(HWND, const WCHAR*, int, int) { return false; }
+bool CanvasImageShape(ImageShape* shape) {
+    if (!ImageInfo || !ImageBits) return false;
+    const BITMAPINFOHEADER& h = ImageInfo->bmiHeader;
+    int bits = h.biBitCount;
+    if (h.biWidth <= 0 || h.biWidth > 32767 || h.biHeight <= 0 || h.biHeight > 32767 ||
+        h.biCompression != BI_RGB ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+        return false;
+    shape->Width = h.biWidth;
+    shape->Height = h.biHeight;
+    shape->Bits = bits;
+    shape->TableBytes = bits <= 8 ? 4u << bits : 0;
+    shape->XorBytes = DibStride(h.biWidth, bits) * h.biHeight;
+    shape->MaskBytes = DibStride(h.biWidth, 1) * h.biHeight;
+    return true;
+}
+
+// The image's header as it is written: the fields a reader needs, made consistent.
+void MakeImageHeader(const ImageShape* shape, int storedHeight, BYTE* header) {
+    memcpy(header, &ImageInfo->bmiHeader, 40);
+    BITMAPINFOHEADER h;
+    memcpy(&h, header, 40);
+    h.biSize = 40;
+    h.biWidth = shape->Width;
+    h.biHeight = storedHeight;
+    h.biPlanes = 1;
+    h.biBitCount = (WORD)shape->Bits;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = (DWORD)shape->XorBytes;
+    h.biClrUsed = (DWORD)(shape->TableBytes / 4);
+    memcpy(header, &h, 40);
+}
+
+static bool FailWrite(FILE* file, const WCHAR* tempPath, const WCHAR* text) {
+    AbandonSafeSave(file, tempPath);
+    MessageBoxW(nullptr, text, L"WriteDib", MB_OK);
+    return false;
+}
+
+bool WriteDib(HWND, const WCHAR* path, int, int) {
+    ImageShape shape;
+    WCHAR tempPath[PATH_CHARS];
+    FILE* file = CanvasImageShape(&shape) ? BeginSafeSave(path, tempPath) : nullptr;
+    if (!file) {
+        MessageBoxW(nullptr, L"failed in openning a file!", L"WriteDib", MB_OK);
+        return false;
+    }
+    DWORD offBits = (DWORD)(54 + shape.TableBytes);
+    DWORD fileSize = (DWORD)(offBits + shape.XorBytes);
+    BYTE fileHeader[14] = {'B', 'M'};
+    memcpy(fileHeader + 2, &fileSize, 4);
+    memcpy(fileHeader + 10, &offBits, 4);
+    if (fwrite(fileHeader, 1, 14, file) != 14)
+        return FailWrite(file, tempPath, L"failed in writing BITMAPFILEHEADER!");
+    BYTE header[40];
+    MakeImageHeader(&shape, shape.Height, header);
+    if (fwrite(header, 1, 40, file) != 40 ||
+        fwrite(ImageInfo->bmiColors, 1, shape.TableBytes, file) != shape.TableBytes)
+        return FailWrite(file, tempPath, L"failed in writing BM info.!");
+    if (!WritePieces(file, ImageBits, shape.XorBytes))
+        return FailWrite(file, tempPath, L"failed in writing pixel bits!");
+    int finished = FinishSafeSave(file, tempPath, path);
+    if (finished == SAVE_DONE) return true;
+    MessageBoxW(nullptr,
+                finished == SAVE_WRITE_FAILED ? L"failed in writing pixel bits!"
+                                              : L"failed in openning a file!",
+                L"WriteDib", MB_OK);
+    return false;
+}

@@ -1,13 +1,298 @@
-// Reads an icon file whole into the held icon and points a slot at one of its images.
+// Reads an icon file whole into the held icon and points a slot at one of its images. The
+// images are found through the directory and checked against the file; images stored as
+// PNG are held as they are, and the one chosen for editing is decoded into the canvas's form.
 #include "files/files.h"
+#include "shell/shell.h"
+#include <cstdlib>
+#include <cstring>
 
 IconDir IconDirectory;
 IconEntry* IconEntries;
 int SelectedIconImage;
 bool IconHasTransparency;
 
-bool OpenIconIntoSlot(HWND, int) { return false; }
-bool ReadIconFile(const WCHAR*) { return false; }
-bool SelectIconImage(int, int) { return false; }
-int IconMaskHasTransparency(int) { return 0; }
-void ReleaseHeldIcon() {}
+static const WCHAR IconCaption[] = L"Mosaro";
+static const BYTE PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+static int ReadLE16(const BYTE* p) {
+    return p[0] | p[1] << 8;
+}
+
+bool IsPngImage(const IconEntry* entry) {
+    return entry->ImageData && entry->dwBytesInRes >= 8 &&
+           memcmp(entry->ImageData, PngSignature, 8) == 0;
+}
+
+BYTE* EditImageMask(BYTE* image) {
+    int width = (int)ReadLE32(image + 4), height = (int)ReadLE32(image + 8);
+    int bits = ReadLE16(image + 14);
+    size_t table = bits <= 8 ? 4u << bits : 0;
+    return image + 40 + table + DibStride(width, bits) * height;
+}
+
+// The height of an icon image: its header counts the XOR and AND halves together, except
+// when it gives the directory's own height (a writer that stored the plain height).
+static int IconImageHeight(const IconEntry* entry) {
+    int stored = (int)ReadLE32(entry->ImageData + 8);
+    int listed = entry->bHeight ? entry->bHeight : 256;
+    if (stored == listed) return stored;
+    return stored / 2 ? stored / 2 : stored;
+}
+
+// Checks a BMP image of the icon: a header of the 40-byte family, colour table, pixels and
+// AND mask all inside the entry's bytes; a 32-bit image may leave the mask out, its alpha
+// telling the transparency. Fills the layout, the height and the size of the mask present.
+static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* height,
+                           size_t* maskBytes) {
+    if (entry->dwBytesInRes < 40 || ReadLE32(entry->ImageData) < 40) return false;
+    *height = IconImageHeight(entry);
+    if (ParseDib(entry->ImageData, entry->dwBytesInRes, 0, *height, layout) != DIB_OK) return false;
+    size_t xorBytes = layout->SourceStride * layout->Height;
+    *maskBytes = DibStride(layout->Width, 1) * layout->Height;
+    if (*maskBytes <= layout->PixelBytes - xorBytes) return true;
+    *maskBytes = 0;
+    return layout->SourceBits == 32;
+}
+
+// A 32-bit image that carries alpha shows its fully transparent pixels as such, whatever
+// the AND mask says.
+static void MergeAlphaIntoMask(const DibLayout* l, const BYTE* pixels, BYTE* mask) {
+    size_t pixelCount = (size_t)l->Width * l->Height;
+    bool hasAlpha = false;
+    for (size_t i = 0; i < pixelCount && !hasAlpha; i++)
+        hasAlpha = pixels[4 * i + 3] != 0;
+    if (!hasAlpha) return;
+    size_t maskStride = DibStride(l->Width, 1);
+    for (int y = 0; y < l->Height; y++)
+        for (int x = 0; x < l->Width; x++)
+            if (pixels[((size_t)y * l->Width + x) * 4 + 3] == 0)
+                mask[y * maskStride + x / 8] |= (BYTE)(0x80 >> (x % 8));
+}
+
+// Decodes a BMP image of the icon into the form the canvas takes, followed by its AND mask.
+// False when the image cannot be decoded or memory is lacking (*noMemory tells which).
+static bool DecodeIconImage(IconEntry* entry, bool* noMemory) {
+    *noMemory = false;
+    DibLayout layout;
+    int height;
+    size_t maskBytes;
+    if (IsPngImage(entry) || !CheckIconImage(entry, &layout, &height, &maskBytes)) return false;
+    BYTE* image = (BYTE*)calloc(1, layout.OutSize + DibStride(layout.Width, 1) * layout.Height);
+    if (!image) {
+        *noMemory = true;
+        return false;
+    }
+    DecodeDib(&layout, image);
+    BYTE* mask = image + layout.OutSize;
+    memcpy(mask, layout.Pixels + layout.SourceStride * layout.Height, maskBytes);
+    if (layout.OutBits == 32) MergeAlphaIntoMask(&layout, image + 40, mask);
+    entry->EditImage = image;
+    return true;
+}
+
+static void FreeEntries(IconEntry* entries, int count) {
+    if (!entries) return;
+    for (int i = 0; i < count; i++) {
+        free(entries[i].ImageData);
+        free(entries[i].EditImage);
+    }
+    free(entries);
+}
+
+void ReleaseHeldIcon() {
+    if (IconEntries) {
+        // A slot pointing at a held image must not keep a pointer into freed memory.
+        for (int i = 0; i < IconDirectory.idCount; i++) {
+            BYTE* image = IconEntries[i].EditImage;
+            for (int s = 0; image && s < SLOT_COUNT; s++) {
+                if (ImageSlots[s].Dib == image) {
+                    ImageSlots[s].Dib = nullptr;
+                    ImageSlots[s].Bits = nullptr;
+                    ImageSlots[s].AndMask = nullptr;
+                }
+            }
+        }
+    }
+    FreeEntries(IconEntries, IconDirectory.idCount);
+    IconEntries = nullptr;
+    IconDirectory.idCount = 0;
+    IconHasTransparency = false;
+}
+
+static void ReportIconError(const WCHAR* format, const WCHAR* name, const WCHAR* caption) {
+    ReportError(nullptr, format, name, caption);
+}
+
+static void ShowNoIconImage() {
+    MessageBoxW(nullptr, L"Could not open ICON file", L"BITMAP", MB_OK | MB_ICONEXCLAMATION);
+}
+
+static void ParseEntry(const BYTE* bytes, IconEntry* e) {
+    e->bWidth = bytes[0];
+    e->bHeight = bytes[1];
+    e->bColorCount = bytes[2];
+    e->bReserved = bytes[3];
+    e->wPlanes = (WORD)ReadLE16(bytes + 4);
+    e->wBitCount = (WORD)ReadLE16(bytes + 6);
+    e->dwBytesInRes = ReadLE32(bytes + 8);
+    e->dwImageOffset = ReadLE32(bytes + 12);
+    if (e->wPlanes == 0) e->wPlanes = 1;
+}
+
+// Reads every image at its place in the file. Images may not overlap the directory, run
+// past the end of the file, or add up to more than the file holds.
+static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int count,
+                           bool* noMemory) {
+    size_t directoryEnd = 6 + 16 * (size_t)count, total = directoryEnd;
+    for (int i = 0; i < count; i++) {
+        IconEntry* e = &entries[i];
+        if (e->dwBytesInRes == 0 || e->dwImageOffset < directoryEnd || e->dwImageOffset > length ||
+            e->dwBytesInRes > length - e->dwImageOffset)
+            return false;
+        total += e->dwBytesInRes;
+        if (total > length) return false;
+        e->ImageData = (BYTE*)calloc(1, e->dwBytesInRes);
+        *noMemory = !e->ImageData;
+        if (!e->ImageData || fseek(file, (long)e->dwImageOffset, SEEK_SET) != 0 ||
+            !ReadPieces(file, e->ImageData, e->dwBytesInRes))
+            return false;
+    }
+    return true;
+}
+
+// Every BMP image must be sound; the candidate is the first 32 pixels wide by its own
+// header, else the first one. -1 when a BMP image is broken, -2 when there is none.
+static int ChooseIconImage(IconEntry* entries, int count) {
+    int first = -2, wide = -2;
+    for (int i = 0; i < count; i++) {
+        IconEntry* e = &entries[i];
+        if (IsPngImage(e)) continue;
+        DibLayout layout;
+        int height;
+        size_t maskBytes;
+        if (!CheckIconImage(e, &layout, &height, &maskBytes)) return -1;
+        if (e->wBitCount == 0) e->wBitCount = (WORD)layout.SourceBits;
+        if (first < 0) first = i;
+        if (wide < 0 && layout.Width == 32) wide = i;
+    }
+    return wide >= 0 ? wide : first;
+}
+
+// Reads the directory and images into a new icon; the held icon is replaced only when the
+// whole file was read and its chosen image decoded.
+static bool ReadIcon(FILE* file, const WCHAR* path, IconDir* directory, IconEntry** result,
+                     int* chosen) {
+    size_t length;
+    BYTE head[6];
+    if (!FileLength(file, &length) || fread(head, 1, 6, file) != 6) {
+        ReportIconError(L"Could not read a ICONDIR :%s", L"", L"ReadICON");
+        return false;
+    }
+    directory->idReserved = (WORD)ReadLE16(head);
+    directory->idType = (WORD)ReadLE16(head + 2);
+    directory->idCount = (WORD)ReadLE16(head + 4);
+    int count = directory->idCount;
+    if (count == 0) {
+        ShowNoIconImage();
+        return false;
+    }
+    IconEntry* entries = (IconEntry*)calloc(count, sizeof(IconEntry));
+    if (!entries) {
+        ReportIconError(L"Could not allocate any memory :%s", path, IconCaption);
+        return false;
+    }
+    for (int i = 0; i < count; i++) {
+        BYTE bytes[16];
+        if (fread(bytes, 1, 16, file) != 16) {
+            FreeEntries(entries, count);
+            ReportIconError(L"Could not read a ICONDIRENTRY :%s", L"", L"ReadICON");
+            return false;
+        }
+        ParseEntry(bytes, &entries[i]);
+    }
+    int candidate = -1;
+    bool noMemory = false;
+    if (ReadIconImages(file, length, entries, count, &noMemory))
+        candidate = ChooseIconImage(entries, count);
+    if (candidate == -2) {
+        FreeEntries(entries, count);
+        ReportIconError(L"The icon holds no image in BMP form :%s", path, IconCaption);
+        return false;
+    }
+    if (candidate < 0 || noMemory || !DecodeIconImage(&entries[candidate], &noMemory)) {
+        FreeEntries(entries, count);
+        ReportIconError(noMemory ? L"Could not allocate any memory :%s" : L"Wrong Header size!:%s",
+                        path, IconCaption);
+        return false;
+    }
+    *result = entries;
+    *chosen = candidate;
+    return true;
+}
+
+bool ReadIconFile(const WCHAR* path) {
+    FILE* file = OpenFileStream(path, L"rb");
+    if (!file) {
+        ReportIconError(L"Could not open a file :%s", path, IconCaption);
+        return false;
+    }
+    IconDir directory;
+    IconEntry* entries = nullptr;
+    int chosen = 0;
+    bool read = ReadIcon(file, path, &directory, &entries, &chosen);
+    fclose(file);
+    if (!read) return false;
+    ReleaseHeldIcon();
+    IconDirectory = directory;
+    IconEntries = entries;
+    SelectedIconImage = chosen;
+    return true;
+}
+
+bool SelectIconImage(int slot, int image) {
+    bool noMemory = false;
+    if (slot < 0 || slot >= SLOT_COUNT || !IconEntries || image < 0 ||
+        image >= IconDirectory.idCount || !IconEntries[image].ImageData ||
+        (!IconEntries[image].EditImage && !DecodeIconImage(&IconEntries[image], &noMemory))) {
+        ShowNoIconImage();
+        return false;
+    }
+    ImageSlot* s = &ImageSlots[slot];
+    s->Dib = IconEntries[image].EditImage;
+    s->Bits = DibBits(s->Dib);
+    s->Width = (short)DibWidth(s->Dib);
+    s->Height = (short)DibHeight(s->Dib);
+    s->AndMask = EditImageMask(s->Dib);
+    return true;
+}
+
+// Looks at every pixel of the mask, leaving out the padding at the end of each row.
+int IconMaskHasTransparency(int slot) {
+    if (slot < 0 || slot >= SLOT_COUNT || !ImageSlots[slot].AndMask) return 0;
+    const ImageSlot* s = &ImageSlots[slot];
+    size_t stride = DibStride(s->Width, 1);
+    for (int y = 0; y < s->Height; y++) {
+        const BYTE* row = s->AndMask + y * stride;
+        for (int x = 0; x < s->Width; x += 8) {
+            int bits = s->Width - x < 8 ? s->Width - x : 8;
+            if (row[x / 8] & (BYTE)(0xFF00 >> bits)) return (int)((y * stride + x / 8) / 4) + 1;
+        }
+    }
+    return 0;
+}
+
+bool OpenIconIntoSlot(HWND owner, int slot) {
+    if (slot < 0 || slot >= SLOT_COUNT) return false;
+    ImageSlot* s = &ImageSlots[slot];
+    PrepareIconDialog(owner, s->Path, s->Directory);
+    if (!s->Path[0] && !RunOpenDialog(owner, s->Directory, s->Path, s->Title)) return false;
+    if (!ReadIconFile(s->Path)) return false;
+    if (SlotBitmapMemory[slot]) {
+        LocalFree(SlotBitmapMemory[slot]);
+        SlotBitmapMemory[slot] = nullptr;
+        s->Dib = nullptr;
+    }
+    if (!SelectIconImage(slot, SelectedIconImage)) return false;
+    IconHasTransparency = IconMaskHasTransparency(slot) != 0;
+    return true;
+}

@@ -6,8 +6,7 @@ int CurrentSlot;
 HLOCAL SlotBitmapMemory[SLOT_COUNT];
 
 void ReleaseSlot(int slot) {
-    if (slot < 0 || slot >= SLOT_COUNT)
-        return;
+    if (slot < 0 || slot >= SLOT_COUNT) return;
     ImageSlot* s = &ImageSlots[slot];
     if (SlotBitmapMemory[slot]) {
         LocalFree(SlotBitmapMemory[slot]);

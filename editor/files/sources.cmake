@@ -1,6 +1,8 @@
 set(FILES_SOURCES
     files/image_slots.cpp
     files/dib_fields.cpp
+    files/dib_decode.cpp
+    files/file_streams.cpp
     files/bitmap_reader.cpp
     files/icon_reader.cpp
     files/icon_writer.cpp

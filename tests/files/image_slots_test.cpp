@@ -39,4 +39,6 @@ TEST(ImageSlots, ReleaseOnAnEmptySlotChangesNothing) {
     ReleaseSlot(SLOT_COUNT);
 }
 
-TEST(ImageSlots, OnlySlotZeroIsEverCurrent) { EXPECT_EQ(0, CurrentSlot); }
+TEST(ImageSlots, OnlySlotZeroIsEverCurrent) {
+    EXPECT_EQ(0, CurrentSlot);
+}

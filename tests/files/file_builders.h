@@ -1,0 +1,59 @@
+// Builds bitmap and icon files in memory for the file tests, in the many forms the formats
+// allow, from a picture given pixel by pixel.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+typedef std::vector<BYTE> Bytes;
+
+// A pixel of the picture: an index for up to 8 bits, else 0x00RRGGBB (alpha in the top byte).
+typedef std::function<DWORD(int x, int y)> PixelSource;
+
+struct BmpForm {
+    int headerSize = 40; // 12, 40, 52, 56, 108, 124
+    int bits = 4;
+    DWORD compression = BI_RGB; // BI_RGB, BI_RLE8, BI_RLE4, BI_BITFIELDS
+    bool topDown = false;
+    DWORD masks[4] = {0, 0, 0, 0}; // bitfields: red, green, blue, alpha
+    int tableEntries = -1;         // -1: 2^bits up to 8 bits, none above
+    bool clrUsedZero = false;      // leave biClrUsed 0 (table of 2^bits)
+    int gap = 0;                   // bytes between the colour table and the pixels
+};
+
+// The standard 16-colour table as RGBQUAD words and a 256-entry grey ramp.
+std::vector<RGBQUAD> StandardTable16();
+std::vector<RGBQUAD> GreyTable(int entries);
+
+// A packed DIB (header, masks, table, pixels) and the file around it.
+Bytes MakeDib(const BmpForm& form, int width, int height, const std::vector<RGBQUAD>& table,
+              const PixelSource& pixel);
+Bytes MakeBmpFile(const BmpForm& form, int width, int height, const std::vector<RGBQUAD>& table,
+                  const PixelSource& pixel);
+
+// One image of an icon: BMP form (colour pixels and a mask) or PNG bytes as they are.
+struct IconImage {
+    int width = 16, height = 16, bits = 4;
+    std::vector<RGBQUAD> table;
+    PixelSource pixel;
+    std::function<bool(int x, int y)> transparent; // none: all opaque
+    Bytes png;                                     // when set, the image is stored as PNG
+    int directoryBits = -1;                        // -1: the real bit count
+};
+// The block of one image as an icon file holds it.
+Bytes MakeIconBlock(const IconImage& image);
+// A whole icon file, the blocks back to back after the directory.
+Bytes MakeIconFile(const std::vector<IconImage>& images);
+
+void PutLE16(Bytes& b, size_t at, int v);
+void PutLE32(Bytes& b, size_t at, DWORD v);
+DWORD GetLE32(const Bytes& b, size_t at);
+int GetLE16(const Bytes& b, size_t at);
+
+// A small valid PNG (uncompressed deflate) of a solid colour.
+Bytes MakeSolidPng(int width, int height, DWORD rgba);
+
+// Pixel colour (0x00BBGGRR) of a normalised DIB, and its mask bit.
+COLORREF NormalisedPixel(const BYTE* dib, int x, int y);
+bool MaskBit(const BYTE* mask, int width, int height, int x, int y);

@@ -1,0 +1,36 @@
+// What the file tests share: a test folder, files written into it, the messages expected,
+// and a stand-in for the canvas's image that the writers read.
+#pragma once
+#include "file_builders.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A folder of its own for each test, emptied and removed at the end.
+class FileTest : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::wstring PathOf(const wchar_t* name) const { return Folder + L"\\" + name; }
+    std::wstring Write(const wchar_t* name, const Bytes& bytes);
+    std::wstring Folder;
+};
+
+typedef std::vector<std::pair<std::wstring, std::wstring>> Boxes; // caption, text
+// The captions and texts of the boxes shown since the last call, which are then forgotten.
+Boxes TakeBoxes();
+// Queues n presses of OK, for a case that shows that many boxes.
+void AnswerOk(int n);
+
+// Puts an image of that format into ImageInfo and ImageBits as the canvas would hold it:
+// table entries from the table given (rest black), pixels from the source.
+void SetCanvasImage(int width, int height, int bits, const std::vector<RGBQUAD>& table,
+                    const PixelSource& pixel);
+// Gives the canvas a mask of the image's size with these transparent pixels, or none.
+void SetCanvasMask(const std::function<bool(int, int)>& transparent);
+void ClearCanvasImage();
+// Takes the slot's image as the canvas does when a file was opened.
+void CanvasFromSlot(int slot);
+// Empties every slot and releases the held icon.
+void ResetFileState();

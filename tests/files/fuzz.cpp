@@ -1,0 +1,344 @@
+// Fuzz test of the readers and the canvas's load: valid bitmaps and icons of many forms are
+// mutated (header fields, sizes, counts, offsets, truncation, stray bytes) and each result
+// is opened as the open commands do, taken by the canvas and, when accepted, saved and read
+// again. Nothing may crash or hang; every refusal must show its message, every acceptance
+// none, and an accepted image must be in the canvas's form.
+// PIXMORA_FUZZ_CASES (default 10000) and PIXMORA_FUZZ_SEED (default 1) steer a run.
+#include "canvas/canvas.h"
+#include "file_builders.h"
+#include "files/files.h"
+#include "shell/editor_state.h"
+#include "shell/shell.h"
+#include "test_support.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---- Message boxes: recorded without being shown ---------------------------------------------
+// A real box costs tens of milliseconds under Wine; thousands of refusals would take
+// minutes. The program's own import of MessageBoxW is pointed here instead, so each message
+// the readers give is recorded, caption and text, and answered OK at once.
+std::vector<std::wstring> Shown;
+
+int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
+    Shown.push_back(std::wstring(caption ? caption : L"") + L": " + (text ? text : L""));
+    return IDOK;
+}
+
+bool RedirectMessageBoxes() {
+    BYTE* base = (BYTE*)GetModuleHandleW(nullptr);
+    IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + dir.VirtualAddress); d->Name; d++) {
+        if (lstrcmpiA((char*)(base + d->Name), "user32.dll") != 0) continue;
+        auto* names = (IMAGE_THUNK_DATA*)(base + d->OriginalFirstThunk);
+        auto* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = (IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData);
+            if (lstrcmpA((char*)byName->Name, "MessageBoxW") != 0) continue;
+            DWORD old;
+            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
+            slots->u1.Function = (ULONG_PTR)RecordBox;
+            VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- A small generator of its own, so a seed gives the same run everywhere --------------
+unsigned long long RandomState;
+DWORD Random() {
+    RandomState = RandomState * 6364136223846793005ull + 1442695040888963407ull;
+    return (DWORD)(RandomState >> 33);
+}
+DWORD Below(DWORD n) {
+    return n ? Random() % n : 0;
+}
+
+// ---- Seeds
+// ----------------------------------------------------------------------------------------
+struct Seed {
+    Bytes bytes;
+    bool icon;
+    std::vector<size_t> fields; // offsets of 32-bit and 16-bit fields worth changing
+};
+
+DWORD Pattern(int x, int y) {
+    return (DWORD)(x * 3 + y * 7);
+}
+
+std::vector<Seed> MakeSeeds() {
+    std::vector<Seed> seeds;
+    std::vector<size_t> bmpFields = {2, 10, 14, 18, 22, 26, 28, 30, 34, 46, 50, 54, 58, 62};
+    auto bmp = [&](BmpForm f, int w, int h) {
+        auto pixel = [f](int x, int y) {
+            return f.bits <= 8 ? Pattern(x, y) % (1u << f.bits) : Pattern(x, y) * 0x010305u;
+        };
+        seeds.push_back({MakeBmpFile(f, w, h, GreyTable(256), pixel), false, bmpFields});
+    };
+    for (int bits : {1, 2, 4, 8, 16, 24, 32}) {
+        BmpForm f;
+        f.bits = bits;
+        bmp(f, 13, 9);
+        f.topDown = true;
+        bmp(f, 16, 16);
+        if (bits != 16 && bits != 32) {
+            f.topDown = false;
+            f.headerSize = 12;
+            bmp(f, 7, 5);
+        }
+    }
+    BmpForm rle8, rle4, fields, v5;
+    rle8.bits = 8;
+    rle8.compression = BI_RLE8;
+    bmp(rle8, 20, 11);
+    rle4.bits = 4;
+    rle4.compression = BI_RLE4;
+    bmp(rle4, 21, 10);
+    fields.bits = 16;
+    fields.compression = BI_BITFIELDS;
+    fields.masks[0] = 0xF800;
+    fields.masks[1] = 0x07E0;
+    fields.masks[2] = 0x001F;
+    bmp(fields, 9, 9);
+    v5.bits = 32;
+    v5.headerSize = 124;
+    v5.compression = BI_BITFIELDS;
+    v5.masks[0] = 0xFF0000;
+    v5.masks[1] = 0xFF00;
+    v5.masks[2] = 0xFF;
+    v5.masks[3] = 0xFF000000;
+    v5.gap = 6;
+    bmp(v5, 10, 6);
+
+    auto icon = [](int size, int bits) {
+        IconImage im;
+        im.width = im.height = size;
+        im.bits = bits;
+        im.table = GreyTable(bits <= 8 ? 1 << bits : 0);
+        im.pixel = [bits](int x, int y) {
+            return bits <= 8 ? Pattern(x, y) % (1u << bits)
+                             : 0xFF000000u | Pattern(x, y) * 0x030201u;
+        };
+        im.transparent = [](int x, int y) { return (x + y) % 5 == 0; };
+        return im;
+    };
+    IconImage png;
+    png.width = png.height = 24;
+    png.png = MakeSolidPng(24, 24, 0x336699FF);
+    std::vector<std::vector<IconImage>> icons = {
+        {icon(16, 4)},       {icon(16, 4), icon(32, 4)},  {icon(32, 8), icon(16, 1), png},
+        {png, icon(32, 32)}, {icon(48, 24), icon(16, 8)},
+    };
+    for (auto& images : icons) {
+        Seed s{MakeIconFile(images), true, {2, 4}};
+        for (size_t i = 0; i < images.size(); i++) {
+            size_t e = 6 + 16 * i;
+            for (size_t at : {e, e + 4, e + 6, e + 8, e + 12})
+                s.fields.push_back(at);
+            size_t block = GetLE32(s.bytes, e + 12);
+            for (size_t at : {0, 4, 8, 14, 16, 32})
+                s.fields.push_back(block + at);
+        }
+        seeds.push_back(s);
+    }
+    return seeds;
+}
+
+// ---- Mutations
+// ------------------------------------------------------------------------------------
+DWORD InterestingValue(size_t fileSize) {
+    static const DWORD values[] = {
+        0,     1,     2,     3,     4,          8,          12,         16,         24,
+        32,    40,    52,    56,    64,         108,        124,        255,        256,
+        32767, 32768, 65535, 65536, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFFE, 0xFFFF8000};
+    switch (Below(4)) {
+    case 0: return (DWORD)fileSize + Below(9) - 4;
+    case 1: return Random();
+    default: return values[Below(sizeof values / sizeof values[0])];
+    }
+}
+
+void Mutate(const Seed& seed, Bytes& b) {
+    int count = 1 + Below(3);
+    for (int i = 0; i < count && !b.empty(); i++) {
+        switch (Below(6)) {
+        case 0:
+        case 1: { // a header field
+            size_t at = seed.fields[Below((DWORD)seed.fields.size())];
+            DWORD value = InterestingValue(b.size());
+            int width = Below(2) ? 4 : 2;
+            for (int k = 0; k < width && at + k < b.size(); k++)
+                b[at + k] = (BYTE)(value >> (8 * k));
+            break;
+        }
+        case 2: // a small change to a field
+            b[Below((DWORD)b.size())] += (BYTE)(Below(5) - 2);
+            break;
+        case 3: // stray bytes
+            for (DWORD n = 1 + Below(8); n; n--)
+                b[Below((DWORD)b.size())] = (BYTE)Random();
+            break;
+        case 4: // cut short
+            b.resize(Below((DWORD)b.size() + 1));
+            break;
+        default: // grown
+            for (DWORD n = 1 + Below(64); n; n--)
+                b.push_back((BYTE)Random());
+            break;
+        }
+    }
+}
+
+// ---- Checks
+// ---------------------------------------------------------------------------------------
+int Failures, Loaded, Saved;
+
+void Fail(int number, const char* what) {
+    if (++Failures <= 20) printf("case %d: %s\n", number, what);
+}
+
+// A refusal ends in the reader's messages: for a bitmap the open command's own after any
+// of the reader's, for an icon one of the reader's.
+bool KnownRefusal(bool icon) {
+    static const wchar_t* const known[] = {L"VornDib: Could not open a file :",
+                                           L"VornDib: Could not read a BITMAPFILEHEADER :",
+                                           L"VornDib: Could not read bitmap bits :",
+                                           L"VornDib: Could not allocate any memory :",
+                                           L"VornDib: Wrong header size :",
+                                           L"VornDib: Wrong image size :",
+                                           L"VornDib: Unsupported bitmap format :",
+                                           L"Mosaro: Wrong Header size!:",
+                                           L"Mosaro: The icon holds no image in BMP form :",
+                                           L"Mosaro: Could not allocate any memory :",
+                                           L"ReadICON: Could not read a ICONDIR :",
+                                           L"ReadICON: Could not read a ICONDIRENTRY :",
+                                           L"BITMAP: Could not open ICON file",
+                                           L"BITMAP: Could not open DIB file"};
+    if (Shown.empty() || (!icon && Shown.back() != L"BITMAP: Could not open DIB file"))
+        return false;
+    for (const std::wstring& text : Shown) {
+        bool found = false;
+        for (const wchar_t* k : known)
+            found = found || text.compare(0, wcslen(k), k) == 0;
+        if (!found) return false;
+    }
+    return true;
+}
+
+// The image handed to the canvas must be in the canvas's form and lie inside its block.
+bool NormalisedImage(const ImageSlot& s, size_t blockSize, bool withMask) {
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)s.Dib;
+    int bits = h->biBitCount;
+    if (h->biSize != 40 || h->biCompression != BI_RGB || h->biWidth <= 0 || h->biWidth > 32767 ||
+        h->biHeight <= 0 || h->biHeight > 32767 || h->biWidth != s.Width || h->biHeight != s.Height)
+        return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    DWORD table = bits <= 8 ? 1u << bits : 0;
+    if (h->biClrUsed != table || s.Bits != s.Dib + 40 + 4 * table) return false;
+    size_t need = 40 + 4 * table + DibStride(s.Width, bits) * s.Height;
+    if (withMask) need += DibStride(s.Width, 1) * s.Height;
+    return need <= blockSize &&
+           (!withMask || s.AndMask == s.Dib + need - DibStride(s.Width, 1) * s.Height);
+}
+
+size_t IconImageBytes(const BYTE* dib) {
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
+    int bits = h->biBitCount;
+    return 40 + (bits <= 8 ? 4u << bits : 0) + DibStride(h->biWidth, bits) * h->biHeight +
+           DibStride(h->biWidth, 1) * h->biHeight;
+}
+
+bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canvas) {
+    Bytes bytes = seed.bytes;
+    Mutate(seed, bytes);
+    std::wstring path = folder + (seed.icon ? L"\\case.ico" : L"\\case.bmp");
+    if (!WriteWholeFile(path, bytes)) {
+        Fail(number, "could not write the case");
+        return false;
+    }
+    Shown.clear();
+    ImageSlot& slot = ImageSlots[0];
+    lstrcpyW(slot.Path, path.c_str());
+    bool accepted;
+    if (seed.icon) {
+        accepted = OpenIconIntoSlot(canvas, 0);
+    } else {
+        OpenBitmapIntoSlot(canvas, 0);
+        accepted = slot.Dib != nullptr;
+    }
+    if (!accepted && !KnownRefusal(seed.icon)) Fail(number, "refused without its message");
+    if (accepted && !Shown.empty()) Fail(number, "accepted with a message");
+    if (!accepted) return false;
+    size_t block = seed.icon ? IconImageBytes(slot.Dib) : LocalSize(SlotBitmapMemory[0]);
+    if (!NormalisedImage(slot, block, seed.icon)) {
+        Fail(number, "an accepted image is not in the canvas's form");
+        return true;
+    }
+    CanvasWidth = slot.Width;
+    CanvasHeight = slot.Height;
+    Loaded += LoadSlotImage(canvas, seed.icon ? 21 : 19) != 0;
+    if (seed.icon && IconHasTransparency && !MaskBitmap) CreateMask(canvas, 1);
+    // Accepted icons, and every tenth accepted bitmap, are saved and must read back.
+    if ((seed.icon || number % 10 == 0) && ImageInfo && ImageBits) {
+        std::wstring saved = folder + (seed.icon ? L"\\saved.ico" : L"\\saved.bmp");
+        DocumentKind = seed.icon ? DOCUMENT_ICON_FILE : DOCUMENT_BITMAP_FILE;
+        bool written = seed.icon ? WriteIconFile(saved.c_str(), CanvasWidth, CanvasHeight)
+                                 : WriteDib(canvas, saved.c_str(), CanvasWidth, CanvasHeight);
+        bool read = written && (seed.icon ? ReadIconFile(saved.c_str())
+                                          : ReadDibFile(1, saved.c_str()) != nullptr);
+        ReleaseSlot(1);
+        if (!written)
+            Fail(number, "an accepted image could not be saved");
+        else if (!read)
+            Fail(number, "a saved image did not read back");
+        else
+            Saved++;
+    }
+    Shown.clear();
+    return true;
+}
+
+} // namespace
+
+int main() {
+    AppInstance = GetModuleHandleW(nullptr);
+    RegisterEditorClasses(AppInstance);
+    InitPalette();
+    if (!RedirectMessageBoxes()) {
+        printf("MessageBoxW is not imported where expected\n");
+        return 1;
+    }
+    ParkCursor();
+    char value[32];
+    int cases = GetEnvironmentVariableA("PIXMORA_FUZZ_CASES", value, 32) ? atoi(value) : 10000;
+    RandomState = GetEnvironmentVariableA("PIXMORA_FUZZ_SEED", value, 32) ? atoll(value) : 1;
+    std::wstring folder = MakeTestFolder(L"fuzz");
+    HWND canvas = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                  nullptr, nullptr);
+    std::vector<Seed> seeds = MakeSeeds();
+    DWORD start = GetTickCount();
+    int refused = 0;
+    for (int i = 0; i < cases; i++) {
+        refused += !RunCase(i, seeds[Below((DWORD)seeds.size())], folder, canvas);
+        ReleaseSlot(0);
+        if (i % 50 == 49) ReleaseHeldIcon();
+    }
+    DestroyWindow(canvas);
+    DeleteFileW((folder + L"\\case.bmp").c_str());
+    DeleteFileW((folder + L"\\case.ico").c_str());
+    DeleteFileW((folder + L"\\saved.ico").c_str());
+    DeleteFileW((folder + L"\\saved.bmp").c_str());
+    RemoveDirectoryW(folder.c_str());
+    printf("%d cases from %d seeds in %lu ms: %d refused with their message, %d opened "
+           "(%d taken by the canvas, %d saved and read back), %d failures\n",
+           cases, (int)seeds.size(), GetTickCount() - start, refused, cases - refused, Loaded,
+           Saved, Failures);
+    return Failures ? 1 : 0;
+}

@@ -1,0 +1,227 @@
+// The icon reader: images found through the directory, the one to edit chosen by its own
+// header, PNG images held as they are, the whole mask looked at, and broken icons refused
+// with their message while the icon held before stays.
+#include "files/files.h"
+#include "files_test_support.h"
+#include "test_support.h"
+
+namespace {
+
+class IconReader : public FileTest {
+  protected:
+    bool Open(const std::wstring& path) {
+        lstrcpyW(ImageSlots[0].Path, path.c_str());
+        return OpenIconIntoSlot(nullptr, 0);
+    }
+    void ExpectRefused(const Bytes& file, const std::wstring& caption, const wchar_t* format,
+                       const std::wstring& name) {
+        AnswerOk(1);
+        ImageSlot before = ImageSlots[0];
+        IconEntry* held = IconEntries;
+        EXPECT_FALSE(Open(Write(L"bad.ico", file)));
+        std::wstring text = format;
+        size_t at = text.find(L"%s");
+        if (at != std::wstring::npos) text.replace(at, 2, name.empty() ? L"(untitled)" : name);
+        EXPECT_EQ(Boxes({{caption, text}}), TakeBoxes());
+        EXPECT_EQ(held, IconEntries);
+        EXPECT_EQ(before.Dib, ImageSlots[0].Dib);
+        EXPECT_EQ(before.AndMask, ImageSlots[0].AndMask);
+    }
+};
+
+IconImage FourBit(int width, int height, DWORD shift = 0) {
+    IconImage im;
+    im.width = width;
+    im.height = height;
+    im.table = StandardTable16();
+    im.pixel = [=](int x, int y) { return (DWORD)(x + y + shift) % 16; };
+    return im;
+}
+
+COLORREF StandardColour(int index) {
+    RGBQUAD q = StandardTable16()[index];
+    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+}
+
+TEST_F(IconReader, TheFirstImageThirtyTwoWideIsChosenElseTheFirst) {
+    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({FourBit(16, 16), FourBit(32, 32, 3)}))));
+    EXPECT_EQ(1, SelectedIconImage);
+    EXPECT_EQ(32, ImageSlots[0].Width);
+    EXPECT_EQ(32, ImageSlots[0].Height);
+    EXPECT_EQ(StandardColour(3), NormalisedPixel(ImageSlots[0].Dib, 0, 0));
+    EXPECT_EQ(StandardColour((31 + 30 + 3) % 16), NormalisedPixel(ImageSlots[0].Dib, 31, 30));
+    ReleaseSlot(0);
+
+    EXPECT_TRUE(Open(Write(L"b.ico", MakeIconFile({FourBit(32, 32), FourBit(16, 16)}))));
+    EXPECT_EQ(0, SelectedIconImage);
+    ReleaseSlot(0);
+
+    EXPECT_TRUE(Open(Write(L"c.ico", MakeIconFile({FourBit(48, 48), FourBit(48, 48, 1)}))));
+    EXPECT_EQ(0, SelectedIconImage);
+    EXPECT_EQ(48, ImageSlots[0].Width);
+    ReleaseSlot(0);
+
+    // The directory's width is only a hint: here it calls the 16-pixel image 32 wide.
+    Bytes lying = MakeIconFile({FourBit(16, 16), FourBit(32, 32)});
+    lying[6] = 32;
+    lying[22] = 16;
+    EXPECT_TRUE(Open(Write(L"d.ico", lying)));
+    EXPECT_EQ(1, SelectedIconImage);
+    EXPECT_EQ(2, IconDirectory.idCount);
+    EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(IconReader, ImagesAreDecodedFromTheirOwnHeader) {
+    IconImage eight;
+    eight.width = eight.height = 16;
+    eight.bits = 8;
+    eight.table = GreyTable(256);
+    eight.pixel = [](int x, int y) { return (DWORD)(x * 16 + y); };
+    eight.directoryBits = 0; // a directory that leaves the bit count out
+    IconImage one = FourBit(32, 32);
+    one.bits = 1;
+    one.table = {{0, 0, 255, 0}, {255, 0, 0, 0}};
+    one.pixel = [](int x, int y) { return (DWORD)((x ^ y) & 1); };
+    one.directoryBits = 8; // and one that gets it wrong
+    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({eight, one}))));
+    EXPECT_EQ(1, SelectedIconImage);
+    EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(ImageSlots[0].Dib, 0, 0));
+    EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 1, 0));
+    EXPECT_EQ(8, IconEntries[0].wBitCount); // filled in from the image
+    ASSERT_TRUE(SelectIconImage(0, 0));
+    EXPECT_EQ(16, ImageSlots[0].Width);
+    RGBQUAD q = GreyTable(256)[5 * 16 + 9];
+    EXPECT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), NormalisedPixel(ImageSlots[0].Dib, 5, 9));
+}
+
+TEST_F(IconReader, ImagesAreFoundAtTheirOffsetsWhereverTheyLie) {
+    // Blocks in reverse order with gaps between them.
+    Bytes a = MakeIconBlock(FourBit(16, 16, 1)), b = MakeIconBlock(FourBit(32, 32, 2));
+    Bytes file(6 + 32 + 10, 0);
+    PutLE16(file, 2, 1);
+    PutLE16(file, 4, 2);
+    size_t bAt = file.size();
+    file.insert(file.end(), b.begin(), b.end());
+    file.insert(file.end(), 7, 0xEE);
+    size_t aAt = file.size();
+    file.insert(file.end(), a.begin(), a.end());
+    const Bytes* blocks[2] = {&a, &b};
+    size_t offsets[2] = {aAt, bAt};
+    for (int i = 0; i < 2; i++) {
+        file[6 + 16 * i] = file[7 + 16 * i] = (BYTE)(i ? 32 : 16);
+        PutLE16(file, 12 + 16 * i, 4);
+        PutLE32(file, 14 + 16 * i, (DWORD)blocks[i]->size());
+        PutLE32(file, 18 + 16 * i, (DWORD)offsets[i]);
+    }
+    EXPECT_TRUE(Open(Write(L"a.ico", file)));
+    EXPECT_EQ(1, SelectedIconImage);
+    EXPECT_EQ(StandardColour(2), NormalisedPixel(ImageSlots[0].Dib, 0, 0));
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), IconEntries[0].ImageData));
+}
+
+TEST_F(IconReader, TransparencyIsJudgedFromTheWholeMask) {
+    IconImage upper = FourBit(32, 32);
+    upper.transparent = [](int x, int y) { return x == 5 && y == 2; }; // top rows only
+    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({upper}))));
+    EXPECT_TRUE(IconHasTransparency);
+    EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 32, 32, 5, 2));
+    EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 32, 32, 6, 2));
+    ReleaseSlot(0);
+
+    // Set padding bits at the end of each mask row mark no pixel.
+    Bytes padded = MakeIconFile({FourBit(16, 16)});
+    for (int row = 0; row < 16; row++)
+        padded[6 + 16 + 40 + 64 + 128 + 4 * row + 2] = 0xFF;
+    EXPECT_TRUE(Open(Write(L"b.ico", padded)));
+    EXPECT_FALSE(IconHasTransparency);
+}
+
+TEST_F(IconReader, ThirtyTwoBitImagesShowTheirAlphaAsTransparency) {
+    IconImage im;
+    im.width = im.height = 16;
+    im.bits = 32;
+    im.pixel = [](int x, int) { return x < 4 ? 0x00000000u : 0xFF123456u; };
+    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({im}))));
+    EXPECT_TRUE(IconHasTransparency);
+    EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 16, 16, 3, 9));
+    EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 16, 16, 4, 9));
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), NormalisedPixel(ImageSlots[0].Dib, 4, 9));
+}
+
+TEST_F(IconReader, PngImagesAreHeldAsTheyAreAndNeverChosen) {
+    IconImage png;
+    png.width = png.height = 32;
+    png.png = MakeSolidPng(32, 32, 0xFF0000FF);
+    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({png, FourBit(16, 16)}))));
+    EXPECT_EQ(1, SelectedIconImage);
+    EXPECT_TRUE(IsPngImage(&IconEntries[0]));
+    EXPECT_TRUE(std::equal(png.png.begin(), png.png.end(), IconEntries[0].ImageData));
+
+    ExpectRefused(MakeIconFile({png}), L"Mosaro", L"The icon holds no image in BMP form :%s",
+                  PathOf(L"bad.ico"));
+}
+
+TEST_F(IconReader, BrokenIconsAreRefusedAndTheHeldIconStays) {
+    EXPECT_TRUE(Open(Write(L"good.ico", MakeIconFile({FourBit(16, 16), FourBit(32, 32)}))));
+    ASSERT_NE(nullptr, IconEntries);
+    Bytes good = MakeIconFile({FourBit(16, 16), FourBit(32, 32)});
+    std::wstring bad = PathOf(L"bad.ico");
+    auto with = [&](size_t at, DWORD value) {
+        Bytes b = good;
+        PutLE32(b, at, value);
+        return b;
+    };
+    const wchar_t* header = L"Wrong Header size!:%s";
+    ExpectRefused(Bytes(good.begin(), good.begin() + 5), L"ReadICON",
+                  L"Could not read a ICONDIR :%s", L"");
+    ExpectRefused(Bytes(good.begin(), good.begin() + 30), L"ReadICON",
+                  L"Could not read a ICONDIRENTRY :%s", L"");
+    Bytes many = good;
+    PutLE16(many, 4, 60000); // a count the file cannot hold
+    ExpectRefused(many, L"ReadICON", L"Could not read a ICONDIRENTRY :%s", L"");
+    ExpectRefused(with(14 + 16, 0xFFFFFFF0), L"Mosaro", header, bad); // bytes past the end
+    ExpectRefused(with(18 + 16, 0xFFFFFFF0), L"Mosaro", header, bad); // offset past the end
+    ExpectRefused(with(18, 3), L"Mosaro", header, bad);               // inside the directory
+    ExpectRefused(with(14, 100), L"Mosaro", header, bad);             // block cut short
+    ExpectRefused(with(38, 12), L"Mosaro", header, bad);              // biSize of a core header
+    ExpectRefused(with(38 + 4, 64), L"Mosaro", header, bad);          // wider than its block
+    ExpectRefused(with(38 + 8, (DWORD)-32), L"Mosaro", header, bad);  // negative height
+    Bytes none = good;
+    PutLE16(none, 4, 0);
+    AnswerOk(1);
+    EXPECT_FALSE(Open(Write(L"bad.ico", none)));
+    EXPECT_EQ(Boxes({{L"BITMAP", L"Could not open ICON file"}}), TakeBoxes());
+    AnswerOk(1);
+    EXPECT_FALSE(Open(PathOf(L"missing.ico")));
+    EXPECT_EQ(Boxes({{L"Mosaro", L"Could not open a file :" + PathOf(L"missing.ico")}}),
+              TakeBoxes());
+    EXPECT_EQ(2, IconDirectory.idCount);
+}
+
+TEST_F(IconReader, ReleasingTheHeldIconLeavesNoSlotPointingIntoIt) {
+    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({FourBit(16, 16)}))));
+    EXPECT_NE(nullptr, ImageSlots[0].Dib);
+    ReleaseHeldIcon();
+    EXPECT_EQ(nullptr, IconEntries);
+    EXPECT_EQ(nullptr, ImageSlots[0].Dib);
+    EXPECT_EQ(nullptr, ImageSlots[0].AndMask);
+    EXPECT_FALSE(IconHasTransparency);
+    ReleaseHeldIcon();
+    // The slot still names the file, so the next open reads it again without a dialog.
+    EXPECT_TRUE(OpenIconIntoSlot(nullptr, 0));
+    EXPECT_EQ(16, ImageSlots[0].Width);
+}
+
+TEST_F(IconReader, OpeningAnIconFreesABitmapReadBefore) {
+    BmpForm form;
+    lstrcpyW(ImageSlots[0].Path, Write(L"a.bmp", MakeBmpFile(form, 4, 4, StandardTable16(),
+                                                             [](int, int) { return 1u; }))
+                                     .c_str());
+    EXPECT_TRUE(OpenBitmapIntoSlot(nullptr, 0));
+    EXPECT_NE(nullptr, SlotBitmapMemory[0]);
+    EXPECT_TRUE(Open(Write(L"b.ico", MakeIconFile({FourBit(16, 16)}))));
+    EXPECT_EQ(nullptr, SlotBitmapMemory[0]);
+    EXPECT_EQ(IconEntries[0].EditImage, ImageSlots[0].Dib);
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+#!/usr/bin/python3
+"""Round trips between Pixmora and other programs (Pillow and ImageMagick's convert).
+
+generate DIR: files those programs write, each with the picture expected from it, under
+              DIR/others, listed in DIR/others/list.txt.
+check DIR:    every file Pixmora wrote under DIR/pixmora and DIR/back must load in both
+              programs with the picture expected from it.
+An expectation (NAME.expect) is "WIDTH HEIGHT\\n" then RGBA bytes, rows top-down; alpha 0
+marks a transparent pixel, whose colour does not count.
+"""
+import io
+import os
+import struct
+import subprocess
+import sys
+
+from PIL import Image
+
+COLOURS = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+           (0, 128, 128), (128, 128, 128), (192, 192, 192), (255, 0, 0), (0, 255, 0),
+           (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+
+def picture(size, colours=16, transparent=False):
+    """An RGBA picture that uses every colour; with transparent set, a corner is clear."""
+    im = Image.new("RGBA", (size, size))
+    for y in range(size):
+        for x in range(size):
+            c = COLOURS[(x + 3 * y) % colours]
+            clear = transparent and x < size // 3 and y < size // 4
+            im.putpixel((x, y), c + (0 if clear else 255,))
+    return im
+
+
+def expect(path, im):
+    im = im.convert("RGBA")
+    with open(path + ".expect", "wb") as f:
+        f.write(b"%d %d\n" % im.size)
+        f.write(im.tobytes())
+
+
+def convert(*args):
+    subprocess.run(["convert", *args], check=True)
+
+
+def icon_file(blocks):
+    """An icon from (width, height, bits, bytes) entries, blocks after the directory."""
+    head = struct.pack("<HHH", 0, 1, len(blocks))
+    offset = 6 + 16 * len(blocks)
+    body = b""
+    for w, h, bits, data in blocks:
+        head += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, bits, len(data), offset)
+        offset += len(data)
+        body += data
+    return head + body
+
+
+def icon_blocks(path):
+    data = open(path, "rb").read()
+    count = struct.unpack_from("<H", data, 4)[0]
+    blocks = []
+    for i in range(count):
+        w, h, _, _, _, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+        blocks.append((w or 256, h or 256, bits, data[offset:offset + size]))
+    return blocks
+
+
+def generate(folder):
+    out = os.path.join(folder, "others")
+    os.makedirs(out, exist_ok=True)
+    listing = []
+
+    def add(name, im):
+        """Lists a file; its picture is what the program that wrote it reads back (a
+        quantiser may have changed colours), which must be the picture meant."""
+        path = os.path.join(out, name)
+        written = Image.open(path)
+        if name.endswith(".ico"):
+            written.size = im.size
+        written = written.convert("RGBA")
+        meant = im.convert("RGBA")
+        if name.startswith("pil_") or "bit_" in name:
+            assert same_picture(written.tobytes(), meant.tobytes(), *im.size) is None, name
+        expect(path, written)
+        listing.append(name)
+
+    for size in (16, 32):
+        opaque = picture(size)
+        png = os.path.join(out, "source%d.png" % size)
+        opaque.save(png)
+        one = Image.new("1", (size, size))
+        for y in range(size):
+            for x in range(size):
+                one.putpixel((x, y), 255 if (x * y + x) % 3 else 0)
+        one.save(os.path.join(out, "pil_1bit_%d.bmp" % size))
+        add("pil_1bit_%d.bmp" % size, one)
+        convert(png, "-type", "Palette", "BMP3:" + os.path.join(out, "im_4bit_%d.bmp" % size))
+        add("im_4bit_%d.bmp" % size, opaque)
+        opaque.convert("RGB").convert("P", palette=Image.ADAPTIVE, colors=256).save(
+            os.path.join(out, "pil_8bit_%d.bmp" % size))
+        add("pil_8bit_%d.bmp" % size, opaque)
+        convert(png, "-type", "Palette", "-colors", "64", "-compress", "RLE",
+                "BMP3:" + os.path.join(out, "im_rle8_%d.bmp" % size))
+        add("im_rle8_%d.bmp" % size, opaque)
+        opaque.convert("RGB").save(os.path.join(out, "pil_24bit_%d.bmp" % size))
+        add("pil_24bit_%d.bmp" % size, opaque)
+        opaque.save(os.path.join(out, "pil_32bit_%d.bmp" % size))
+        add("pil_32bit_%d.bmp" % size, opaque)
+        convert(png, "-alpha", "on", "BMP:" + os.path.join(out, "im_v5_32bit_%d.bmp" % size))
+        add("im_v5_32bit_%d.bmp" % size, opaque)
+
+    # Icons of 16 and 32 pixels; the 32-pixel image is the one edited.
+    clear16, clear32 = picture(16, transparent=True), picture(32, transparent=True)
+    for im, name in ((clear16, "clear16.png"), (clear32, "clear32.png")):
+        im.save(os.path.join(out, name))
+    p16, p32 = os.path.join(out, "clear16.png"), os.path.join(out, "clear32.png")
+    convert(p16, p32, "-type", "PaletteAlpha", "-colors", "16", os.path.join(out, "im_4bit.ico"))
+    add("im_4bit.ico", clear32)
+    convert(p16, p32, "-type", "PaletteAlpha", os.path.join(out, "im_8bit.ico"))
+    add("im_8bit.ico", clear32)
+    convert(p16, p32, os.path.join(out, "im_32bit.ico"))
+    add("im_32bit.ico", clear32)
+    clear32.save(os.path.join(out, "pil_32bit.ico"), bitmap_format="bmp",
+                 sizes=[(16, 16), (32, 32)], append_images=[clear16])
+    add("pil_32bit.ico", clear32)
+    paletted = picture(32).convert("RGB").convert("P")
+    paletted.save(os.path.join(out, "pil_8bit.ico"), bitmap_format="bmp", sizes=[(32, 32)])
+    add("pil_8bit.ico", paletted)
+    # PNG images beside BMP ones: a 48-pixel PNG first, then Pillow's BMP images.
+    big = picture(48, transparent=True)
+    buffer = io.BytesIO()
+    big.save(buffer, "png")
+    blocks = [(48, 48, 32, buffer.getvalue())] + icon_blocks(os.path.join(out, "pil_32bit.ico"))
+    with open(os.path.join(out, "with_png.ico"), "wb") as f:
+        f.write(icon_file(blocks))
+    add("with_png.ico", clear32)
+
+    with open(os.path.join(out, "list.txt"), "w") as f:
+        f.write("\n".join(listing) + "\n")
+
+
+def read_expect(path):
+    with open(path, "rb") as f:
+        size = f.readline().split()
+        w, h = int(size[0]), int(size[1])
+        return w, h, f.read()
+
+
+def same_picture(got, want, w, h):
+    """None when the RGBA pictures agree, else where they first differ."""
+    for i in range(w * h):
+        g, e = got[4 * i:4 * i + 4], want[4 * i:4 * i + 4]
+        if e[3] == 0:
+            if g[3] != 0:
+                return "pixel %d,%d should be transparent, is %s" % (i % w, i // w, tuple(g))
+        elif g[3] != 255 or g[:3] != e[:3]:
+            return "pixel %d,%d is %s, should be %s" % (i % w, i // w, tuple(g), tuple(e))
+    return None
+
+
+def load_pil(path, w, h):
+    im = Image.open(path)
+    if path.endswith(".ico"):
+        im.size = (w, h)
+    return im.convert("RGBA").tobytes()
+
+
+def load_convert(path, w, h):
+    frame = path
+    if path.endswith(".ico"):
+        sizes = [(bw, bh) for bw, bh, _, _ in icon_blocks(path)]
+        frame = "%s[%d]" % (path, sizes.index((w, h)))
+    return subprocess.run(["convert", frame, "-depth", "8", "rgba:-"], check=True,
+                          capture_output=True).stdout
+
+
+def check(folder):
+    failures, checked = [], 0
+    for sub in ("pixmora", "back"):
+        where = os.path.join(folder, sub)
+        for name in sorted(os.listdir(where)):
+            if name.endswith(".expect") or name.endswith(".png"):
+                continue
+            path = os.path.join(where, name)
+            w, h, want = read_expect(path + ".expect")
+            for program, load in (("Pillow", load_pil), ("convert", load_convert)):
+                try:
+                    problem = same_picture(load(path, w, h), want, w, h)
+                except Exception as error:  # a file the program cannot read at all
+                    problem = "not readable: %s" % error
+                checked += 1
+                if problem:
+                    failures.append("%s/%s in %s: %s" % (sub, name, program, problem))
+    print("%d loads checked" % checked)
+    for f in failures:
+        print(f)
+    if not checked:
+        failures.append("nothing to check")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    if sys.argv[1] == "generate":
+        generate(sys.argv[2])
+        sys.exit(0)
+    sys.exit(check(sys.argv[2]))

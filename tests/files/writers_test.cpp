@@ -1,0 +1,341 @@
+// The bitmap and icon writers: the bytes they write, the image in its own format, the mask
+// and black under transparent pixels, the held icon written back, and saves that never leave
+// a broken file in place of a good one.
+#include "canvas/canvas.h"
+#include "files/files.h"
+#include "files_test_support.h"
+#include "shell/editor_state.h"
+#include "test_support.h"
+#include <algorithm>
+
+namespace {
+
+class Writers : public FileTest {
+  protected:
+    bool ReadBitmap(const std::wstring& path) {
+        lstrcpyW(ImageSlots[0].Path, path.c_str());
+        return OpenBitmapIntoSlot(nullptr, 0) && ImageSlots[0].Dib;
+    }
+    bool ReadIcon(const std::wstring& path) {
+        lstrcpyW(ImageSlots[0].Path, path.c_str());
+        return OpenIconIntoSlot(nullptr, 0);
+    }
+    // Only the target itself is left in the folder: no temporary or set-aside file.
+    void ExpectOnlyFiles(std::vector<std::wstring> names) {
+        std::vector<std::wstring> found;
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                found.push_back(data.cFileName);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+        std::sort(found.begin(), found.end());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, found);
+    }
+};
+
+DWORD Pattern(int x, int y) {
+    return (DWORD)(x * 7 + y * 3) % 16;
+}
+
+void ExpectSlotMatchesCanvas(const ImageSlot& slot) {
+    ASSERT_NE(nullptr, slot.Dib);
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)slot.Dib;
+    ASSERT_EQ(ImageInfo->bmiHeader.biBitCount, h->biBitCount);
+    ASSERT_EQ(CanvasWidth, slot.Width);
+    ASSERT_EQ(CanvasHeight, slot.Height);
+    int bits = h->biBitCount;
+    size_t headerBytes = 40 + (bits <= 8 ? 4 << bits : 0);
+    Bytes canvas((BYTE*)ImageInfo, (BYTE*)ImageInfo + headerBytes);
+    canvas.insert(canvas.end(), ImageBits, ImageBits + DibStride(CanvasWidth, bits) * CanvasHeight);
+    for (int y = 0; y < CanvasHeight; y++)
+        for (int x = 0; x < CanvasWidth; x++)
+            ASSERT_EQ(NormalisedPixel(canvas.data(), x, y), NormalisedPixel(slot.Dib, x, y))
+                << x << "," << y;
+}
+
+TEST_F(Writers, ANewSixteenBySixteenImageMakesA246ByteBitmap) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    std::wstring path = PathOf(L"a.bmp");
+    ASSERT_TRUE(WriteDib(nullptr, path.c_str(), 16, 16));
+    Bytes file = ReadWholeFile(path);
+    ASSERT_EQ(246u, file.size());
+    EXPECT_EQ('B', file[0]);
+    EXPECT_EQ('M', file[1]);
+    EXPECT_EQ(246u, GetLE32(file, 2));
+    EXPECT_EQ(0u, GetLE32(file, 6));
+    EXPECT_EQ(118u, GetLE32(file, 10));
+    EXPECT_TRUE(std::equal(file.begin() + 14, file.begin() + 118, (BYTE*)ImageInfo));
+    EXPECT_TRUE(std::equal(file.begin() + 118, file.end(), ImageBits));
+    EXPECT_TRUE(ReadBitmap(path));
+    ExpectSlotMatchesCanvas(ImageSlots[0]);
+    // Transparency is no part of a bitmap.
+    SetCanvasMask([](int x, int) { return x < 8; });
+    TransparencyMode = 1;
+    ASSERT_TRUE(WriteDib(nullptr, path.c_str(), 16, 16));
+    TransparencyMode = 0;
+    EXPECT_EQ(file, ReadWholeFile(path));
+    ExpectOnlyFiles({L"a.bmp"});
+}
+
+TEST_F(Writers, EveryFormatIsWrittenAsItIsAndReadsBackTheSame) {
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        SCOPED_TRACE(bits);
+        for (int width : {16, 32, 13}) {
+            SetCanvasImage(width, 11, bits, GreyTable(bits <= 8 ? 1 << bits : 0),
+                           [&](int x, int y) {
+                               return bits <= 8 ? (DWORD)(x + y) % (1u << bits)
+                                                : (DWORD)(x * 0x10305 + y * 0x50301);
+                           });
+            std::wstring bmp = PathOf(L"a.bmp"), ico = PathOf(L"a.ico");
+            ASSERT_TRUE(WriteDib(nullptr, bmp.c_str(), width, 11));
+            Bytes file = ReadWholeFile(bmp);
+            EXPECT_EQ(bits, GetLE16(file, 28));
+            ASSERT_TRUE(ReadBitmap(bmp));
+            ExpectSlotMatchesCanvas(ImageSlots[0]);
+            ASSERT_TRUE(WriteIconFile(ico.c_str(), width, 11));
+            ReleaseHeldIcon();
+            ASSERT_TRUE(ReadIcon(ico));
+            ExpectSlotMatchesCanvas(ImageSlots[0]);
+            ReleaseHeldIcon();
+            ReleaseSlot(0);
+        }
+    }
+    EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(Writers, ANewSixteenBySixteenIconHasTheFormatsFields) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    std::wstring path = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    Bytes file = ReadWholeFile(path);
+    ASSERT_EQ(318u, file.size());
+    EXPECT_EQ(0, GetLE16(file, 0));
+    EXPECT_EQ(1, GetLE16(file, 2));
+    EXPECT_EQ(1, GetLE16(file, 4));
+    EXPECT_EQ(16, file[6]);
+    EXPECT_EQ(16, file[7]);
+    EXPECT_EQ(16, file[8]);
+    EXPECT_EQ(0, file[9]);
+    EXPECT_EQ(0, GetLE16(file, 10));
+    EXPECT_EQ(4, GetLE16(file, 12));
+    EXPECT_EQ(296u, GetLE32(file, 14));
+    EXPECT_EQ(22u, GetLE32(file, 18));
+    EXPECT_EQ(40u, GetLE32(file, 22));
+    EXPECT_EQ(32u, GetLE32(file, 30));
+    EXPECT_EQ(128u, GetLE32(file, 42));
+    EXPECT_EQ(16u, GetLE32(file, 54));
+    EXPECT_TRUE(std::equal(file.begin() + 62, file.begin() + 62 + 64, (BYTE*)ImageInfo + 40));
+    EXPECT_TRUE(std::equal(file.begin() + 126, file.begin() + 254, ImageBits));
+    EXPECT_TRUE(std::all_of(file.begin() + 254, file.end(), [](BYTE b) { return b == 0; }));
+    // The icon made stays held; saving again gives the same bytes.
+    ASSERT_NE(nullptr, IconEntries);
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    EXPECT_EQ(file, ReadWholeFile(path));
+    ExpectOnlyFiles({L"a.ico"});
+}
+
+TEST_F(Writers, TransparentPixelsAreBlackInTheFileAndKeepTheirColourInTheImage) {
+    auto transparent = [](int x, int y) { return x >= 10 && y < 3; };
+    SetCanvasImage(16, 16, 4, StandardTable16(), [](int, int) { return 9u; });
+    SetCanvasMask(transparent);
+    TransparencyMode = 1;
+    std::wstring path = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    // Leaving the mode keeps the edited mask in every later save.
+    TransparencyMode = 0;
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    EXPECT_EQ(RGB(255, 0, 0), DibPixelColor(ImageInfo, ImageBits, 12, 1));
+    ReleaseHeldIcon();
+    ASSERT_TRUE(ReadIcon(path));
+    EXPECT_TRUE(IconHasTransparency);
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 16; x++) {
+            EXPECT_EQ(transparent(x, y), MaskBit(ImageSlots[0].AndMask, 16, 16, x, y));
+            EXPECT_EQ(transparent(x, y) ? RGB(0, 0, 0) : RGB(255, 0, 0),
+                      NormalisedPixel(ImageSlots[0].Dib, x, y));
+        }
+}
+
+TEST_F(Writers, WithoutBlackInTheTableTransparentPixelsTakeTheDarkestColour) {
+    SetCanvasImage(8, 2, 1, {{0, 0, 200, 0}, {60, 0, 0, 0}}, [](int, int) { return 0u; });
+    SetCanvasMask([](int x, int) { return x < 3; });
+    std::wstring path = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 8, 2));
+    Bytes file = ReadWholeFile(path);
+    size_t pixels = 22 + 40 + 8;
+    EXPECT_EQ(0xE0, file[pixels]);     // bottom row: x 0 to 2 take entry 1
+    EXPECT_EQ(0xE0, file[pixels + 4]); // top row
+    EXPECT_EQ(0x00, ImageBits[0]);     // the image keeps its own
+}
+
+TEST_F(Writers, ThirtyTwoBitIconsCarryTheMaskInTheirAlpha) {
+    SetCanvasImage(16, 16, 32, {}, [](int, int) { return 0x00336699u; });
+    SetCanvasMask([](int x, int) { return x == 0; });
+    std::wstring path = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    Bytes file = ReadWholeFile(path);
+    size_t pixels = 22 + 40;
+    EXPECT_EQ(0u, GetLE32(file, pixels));              // bottom row, x 0: transparent
+    EXPECT_EQ(0xFF336699u, GetLE32(file, pixels + 4)); // x 1: opaque
+    EXPECT_EQ(0x00336699u, ((DWORD*)ImageBits)[1]);    // the image is left alone
+}
+
+TEST_F(Writers, TheHeldIconIsWrittenBackWithOnlyTheEditedImageChanged) {
+    IconImage small;
+    small.width = small.height = 16;
+    small.table = StandardTable16();
+    small.pixel = Pattern;
+    small.transparent = [](int x, int y) { return x == y; };
+    IconImage big = small;
+    big.width = big.height = 32;
+    IconImage png;
+    png.width = png.height = 48;
+    png.png = MakeSolidPng(48, 48, 0x00FF00FF);
+    Bytes original = MakeIconFile({png, small, big});
+    ASSERT_TRUE(ReadIcon(Write(L"in.ico", original)));
+    ASSERT_EQ(2, SelectedIconImage);
+    CanvasFromSlot(0);
+    DocumentKind = DOCUMENT_ICON_FILE;
+    ImageBits[0] = 0xCC; // an edit in the bottom row
+    std::wstring path = PathOf(L"out.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 32, 32));
+    Bytes written = ReadWholeFile(path);
+    ASSERT_EQ(original.size(), written.size());
+    // The directory and the other two images are as they were read.
+    EXPECT_TRUE(std::equal(original.begin(), original.begin() + 6 + 32, written.begin()));
+    size_t bigAt = GetLE32(original, 6 + 32 + 12);
+    EXPECT_TRUE(std::equal(original.begin() + 54, original.begin() + bigAt, written.begin() + 54));
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(GetLE32(original, 18 + 16 * i), GetLE32(written, 18 + 16 * i));
+    // The edited image: new pixels, the mask as it was opened.
+    ReleaseHeldIcon();
+    ASSERT_TRUE(ReadIcon(path));
+    EXPECT_EQ(3, IconDirectory.idCount);
+    EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 0, 31));
+    EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 1, 31));
+    for (int i = 0; i < 32; i++)
+        EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 32, 32, i, i));
+    EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 32, 32, 1, 0));
+}
+
+TEST_F(Writers, OffsetsFollowTheBlocksAsWrittenAndAnImageOfAnotherFormatGetsANewEntry) {
+    IconImage small;
+    small.width = small.height = 16;
+    small.table = StandardTable16();
+    small.pixel = Pattern;
+    IconImage big = small;
+    big.width = big.height = 32;
+    Bytes original = MakeIconFile({small, big});
+    // Eleven bytes of noise between the blocks, which the written file drops.
+    size_t bigAt = GetLE32(original, 6 + 16 + 12);
+    original.insert(original.begin() + bigAt, 11, 0x5A);
+    PutLE32(original, 6 + 16 + 12, (DWORD)(bigAt + 11));
+    ASSERT_TRUE(ReadIcon(Write(L"in.ico", original)));
+    ASSERT_EQ(1, SelectedIconImage);
+    // The image became 20 x 12 at 24 bits: its entry is made anew, the other is kept.
+    SetCanvasImage(20, 12, 24, {}, [](int x, int y) { return (DWORD)(x * 0x0A0B0C + y); });
+    std::wstring path = PathOf(L"out.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), 20, 12));
+    Bytes written = ReadWholeFile(path);
+    size_t smallSize = GetLE32(original, 6 + 8);
+    EXPECT_EQ(38u, GetLE32(written, 6 + 12));
+    EXPECT_EQ(38 + smallSize, GetLE32(written, 6 + 16 + 12));
+    EXPECT_TRUE(
+        std::equal(original.begin() + 38, original.begin() + 38 + smallSize, written.begin() + 38));
+    EXPECT_EQ(20, written[6 + 16]);
+    EXPECT_EQ(12, written[6 + 16 + 1]);
+    EXPECT_EQ(24, GetLE16(written, 6 + 16 + 6));
+    EXPECT_EQ(written.size(), 38 + smallSize + GetLE32(written, 6 + 16 + 8));
+    ReleaseHeldIcon();
+    ASSERT_TRUE(ReadIcon(path));
+    EXPECT_EQ(0, SelectedIconImage); // none is 32 wide now: the first is chosen
+    ASSERT_TRUE(SelectIconImage(0, 1));
+    ExpectSlotMatchesCanvas(ImageSlots[0]);
+}
+
+TEST_F(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    Bytes old = {'o', 'l', 'd'};
+    std::wstring bmp = Write(L"a.bmp", old), ico = Write(L"a.ico", old);
+    // Another program holds both files open and lets nobody rename them.
+    HANDLE holds[2];
+    int n = 0;
+    for (const std::wstring& p : {bmp, ico})
+        holds[n++] = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 0, nullptr);
+    AnswerOk(2);
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 16, 16));
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), 16, 16));
+    for (HANDLE h : holds)
+        CloseHandle(h);
+    EXPECT_EQ(Boxes({{L"WriteDib", L"failed in openning a file!"},
+                     {L"Mosaro", L"Could not open a file :" + ico}}),
+              TakeBoxes());
+    EXPECT_EQ(old, ReadWholeFile(bmp));
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    EXPECT_EQ(nullptr, IconEntries); // the icon was not taken as held
+    ExpectOnlyFiles({L"a.bmp", L"a.ico"});
+
+    // A read-only file and a folder that does not exist are not written either.
+    SetFileAttributesW(bmp.c_str(), FILE_ATTRIBUTE_READONLY);
+    std::wstring nowhere = PathOf(L"no\\such\\a.ico");
+    AnswerOk(2);
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 16, 16));
+    EXPECT_FALSE(WriteIconFile(nowhere.c_str(), 16, 16));
+    EXPECT_EQ(Boxes({{L"WriteDib", L"failed in openning a file!"},
+                     {L"Mosaro", L"Could not open a file :" + nowhere}}),
+              TakeBoxes());
+    EXPECT_EQ(old, ReadWholeFile(bmp));
+
+    // Once free, the save replaces the file whole.
+    SetFileAttributesW(bmp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(WriteDib(nullptr, bmp.c_str(), 16, 16));
+    EXPECT_EQ(246u, ReadWholeFile(bmp).size());
+    ExpectOnlyFiles({L"a.bmp", L"a.ico"});
+}
+
+TEST_F(Writers, ANameOutsideTheCodePageWritesThatFileAndNoOther) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    Bytes decoy = {'d'};
+    Write(L"a.bmp", decoy);
+    std::wstring wide = PathOf(L"\u0101.bmp");
+    EXPECT_TRUE(WriteDib(nullptr, wide.c_str(), 16, 16));
+    EXPECT_EQ(246u, ReadWholeFile(wide).size());
+    EXPECT_EQ(decoy, ReadWholeFile(PathOf(L"a.bmp")));
+}
+
+} // namespace
+
+namespace {
+
+// A full disk, when PIXMORA_FULL_DISK_DIR names a folder on a small file system (for
+// instance a 16 KB tmpfs): the saves fail with their messages and the old files stay whole.
+TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
+    WCHAR folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
+        GTEST_SKIP() << "PIXMORA_FULL_DISK_DIR not set";
+    std::wstring bmp = std::wstring(folder) + L"\\old.bmp",
+                 ico = std::wstring(folder) + L"\\old.ico";
+    Bytes old(2000, 0x11);
+    ASSERT_TRUE(WriteWholeFile(bmp, old));
+    ASSERT_TRUE(WriteWholeFile(ico, old));
+    SetCanvasImage(120, 120, 24, {}, [](int x, int y) { return (DWORD)(x * y); });
+    AnswerOk(1);
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 120, 120));
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), 120, 120));
+    Boxes boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"WriteDib", boxes[0].first);
+    EXPECT_EQ(L"failed in writing pixel bits!", boxes[0].second);
+    EXPECT_EQ(old, ReadWholeFile(bmp));
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    DeleteFileW(bmp.c_str());
+    DeleteFileW(ico.c_str());
+    ClearCanvasImage();
+    ResetFileState();
+}
+
+} // namespace
