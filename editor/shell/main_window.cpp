@@ -1,9 +1,222 @@
-// The main window: child layout and the soft-key menu's commands.
+// The main window: its creation, the layout of its children and the soft-key menu's
+// commands. Most commands are carried out by the canvas or a dialog.
 #include "shell/shell.h"
 #include "shell/editor_state.h"
+#include "canvas/canvas.h"
+#include "files/files.h"
+#include "resources/resource_ids.h"
 
-LRESULT LayoutChildren(HWND, LPARAM) { return 0; }
+// Set by Exit once the save prompt has been answered, so the close it sends asks no more.
+static int CloseConfirmed;
+
+static HWND CreateChild(const WCHAR* className, const WCHAR* title, DWORD style, HWND parent,
+                        LPVOID parameter) {
+    return CreateWindowExW(0, className, title, style, 0, 0, 0, 0, parent, nullptr, AppInstance,
+                           parameter);
+}
+
+static void CreateMenuBar(HWND window) {
+    MainMenu = LoadMenuW(AppInstance, MAKEINTRESOURCEW(IDR_MAIN_MENU));
+    MenuBarWindow = nullptr;
+    if (!MainMenu) return;
+    SHMENUBARINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwndParent = window;
+    info.dwFlags = SHCMBF_HMENU;
+    info.nToolBarId = (UINT)(UINT_PTR)MainMenu;
+    info.hInstRes = AppInstance;
+    if (SHCreateMenuBar(&info)) MenuBarWindow = info.hwndMB;
+}
+
+static LRESULT OnCreate(HWND window) {
+    CreateMenuBar(window);
+    ActivateInfo = SHACTIVATEINFO{};
+    ActivateInfo.cbSize = sizeof ActivateInfo;
+    RECT client = {};
+    GetClientRect(window, &client);
+    CurrentTool = TOOL_PEN;
+    ImageBitmap = nullptr;
+    LineWidth = 1;
+    LineColor = 0;
+    FillColor = 0;
+    const DWORD bar = WS_CHILD | WS_VISIBLE | WS_BORDER;
+    ToolBarWindow = CreateChild(L"ToolBar", L"ToolBar", bar, window, nullptr);
+    LineBarWindow = CreateChild(L"LineBar", L"LineBar", bar, window, nullptr);
+    PaletteWindow = CreateChild(L"Palette", L"Palette", bar, window, nullptr);
+    ViewWindow = CreateChild(L"View Window", L"View Window", bar | WS_HSCROLL | WS_VSCROLL, window,
+                             (LPVOID)(INT_PTR)CurrentSlot);
+    if (ToolBarWindow || LineBarWindow || PaletteWindow) {
+        InvalidateRect(window, nullptr, TRUE);
+        SendMessageW(window, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    }
+    return 0;
+}
+
+static void Place(HWND child, int x, int y, int width, int height) {
+    if (child) MoveWindow(child, x, y, width, height, TRUE);
+}
+
+LRESULT LayoutChildren(HWND, LPARAM size) {
+    int w = LOWORD(size), h = HIWORD(size);
+    ClientWidth = w;
+    ClientHeight = h;
+    PaletteWidth = ((h - 8) / 17) * 3 + 1;
+    WideLayoutMinWidth = PaletteWidth + 411;
+    LayoutMode = w >= WideLayoutMinWidth ? 1 : 2;
+    const int p = PaletteWidth;
+    const bool wide = LayoutMode == 1;
+    ViewWidth = w - p - 12;
+    ViewHeight = h - (wide ? 40 : 80);
+    // Narrow: the tool bar has a row of its own above the line bar and the opacity tool.
+    Place(ToolBarWindow, p + 8, h - (wide ? 38 : 72), 187, 32);
+    Place(LineBarWindow, wide ? p + 203 : p + 8, h - 38, 81, 32);
+    Place(TransparentToolWindow, wide ? p + 286 : p + 91, h - 38, 63, 32);
+    Place(PaletteWindow, 4, 4, p, h - 8);
+    Place(ViewWindow, p + 8, 4, ViewWidth, ViewHeight);
+    Place(ImageWindows[0], -1 - ViewScrollX, -1 - ViewScrollY, CanvasWidth * Scale + 2,
+          CanvasHeight * Scale + 2);
+    if (CanvasWidth == 32) Place(ImageWindows[1], w - 40, h - 38, 34, 34);
+    Place(ImageWindows[2], wide ? w - 60 : w - 20, h - (wide ? 38 : 72), 18, 18);
+    return 0;
+}
+
+void LayOutAgain(HWND window) {
+    SendMessageW(window, WM_SIZE, 0, MAKELPARAM(ClientWidth, ClientHeight));
+}
+
+static LRESULT SendToCanvas(int command) {
+    if (!ImageWindows[0]) return 0;
+    return SendMessageW(ImageWindows[0], WM_COMMAND, command, 0);
+}
+
+LRESULT EnsureCanvas(HWND window, int command) {
+    if (!ImageWindows[0]) {
+        ImageWindows[0] = CreateChild(L"Canvas", L"Canvas", WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                      ViewWindow, nullptr);
+        if (ImageWindows[0]) LayOutAgain(window);
+    }
+    if (command == CMD_NEW_CREATE) DocumentKind = DOCUMENT_NEW_BITMAP;
+    // The view window shows its start picture while there is no canvas, also when
+    // creating one failed.
+    NoCanvas = ImageWindows[0] ? 0 : 1;
+    return 0;
+}
+
+static int AskBeforeDiscarding(HWND window) {
+    return ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path);
+}
+
+// Closes the canvas and lets go of everything the old document holds.
+static void CloseDocument() {
+    SendMessageW(ImageWindows[0], WM_CLOSE, 0, 0);
+    ImageWindows[0] = nullptr;
+    if (DocumentKind == DOCUMENT_BITMAP_FILE)
+        ReleaseSlot(CurrentSlot);
+    else if (DocumentKind == DOCUMENT_ICON_FILE)
+        ReleaseHeldIcon();
+    DocumentKind = 0;
+    NoCanvas = 1;
+    DiscardImage();
+    ImagePending = 0;
+}
+
+static LRESULT NewCreateCommand(HWND window) {
+    if (!AskBeforeDiscarding(window)) return 0;
+    if (!RunDialog(window, L"CanvasSize", CanvasSizeDlgProc)) return 0;
+    if (ImageWindows[0]) CloseDocument();
+    // Whatever image is left (its canvas could not be made) goes too, with its undo
+    // history: the new image gets a header of its own size and does not undo into the old.
+    DiscardImage();
+    SizeChosen = 1;
+    EnsureCanvas(window, CMD_NEW_CREATE);
+    Modified = 0;
+    return 0;
+}
+
+static LRESULT CanvasSizeCommand(HWND window) {
+    if (!AskBeforeDiscarding(window)) return 0;
+    if (RunDialog(window, L"CanvasSize", CanvasSizeDlgProc) &&
+        (CanvasWidth != PrevCanvasWidth || CanvasHeight != PrevCanvasHeight))
+        SizeChosen = 1;
+    if (ImageWindows[0] && SizeChosen) {
+        SendToCanvas(CMD_RESIZE_IMAGE);
+        LayOutAgain(window); // the canvas window takes the new size at once
+    }
+    return 0;
+}
+
+static LRESULT ScaleCommand(HWND window) {
+    if (RunDialog(window, L"ScaleBox", ScaleDlgProc) && ImageWindows[0] && Scale != PrevScale) {
+        LayOutAgain(window);
+        InvalidateRect(ImageWindows[0], nullptr, TRUE);
+    }
+    return 0;
+}
+
+static LRESULT ExitCommand(HWND window) {
+    if (!AskBeforeDiscarding(window)) return 0;
+    CloseConfirmed = 1;
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    CloseConfirmed = 0;
+    return 0;
+}
+
+// A close from outside (the window manager, Alt+F4) asks as Exit does.
+static LRESULT OnClose(HWND window) {
+    if (CloseConfirmed || AskBeforeDiscarding(window)) DestroyWindow(window);
+    return 0;
+}
+
+static LRESULT OnDestroy() {
+    if (MenuBarWindow) {
+        DestroyWindow(MenuBarWindow);
+        MenuBarWindow = nullptr;
+    }
+    if (MainMenu) { // a menu that belongs to no window is not freed with one
+        DestroyMenu(MainMenu);
+        MainMenu = nullptr;
+    }
+    PostQuitMessage(0);
+    return 0;
+}
+
+static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    switch (LOWORD(wParam)) {
+    case CMD_ABOUT: RunDialog(window, L"AboutBox", AboutDlgProc); return 0;
+    // The save's result goes back to the save prompt, which sent the command.
+    case CMD_SAVE_BITMAP: return SendToCanvas(CMD_SAVE_BITMAP);
+    case CMD_SAVE_ICON: return SendToCanvas(CMD_SAVE_ICON);
+    case CMD_MESH_ON: SendToCanvas(CMD_MESH_ON); return 0;
+    case CMD_MESH_OFF: SendToCanvas(CMD_MESH_OFF); return 0;
+    case CMD_OPEN_BITMAP: return OpenBitmapCommand(window);
+    case CMD_SCALE: return ScaleCommand(window);
+    case CMD_OPEN_ICON: return OpenIconCommand(window);
+    case CMD_NEW_CREATE: return NewCreateCommand(window);
+    case CMD_OPEN_MONITOR: return OpenMonitorCommand(window);
+    case CMD_CLOSE_MONITOR: return CloseMonitorCommand(window);
+    case CMD_TRANSPARENCY: return TransparencyCommand(window, lParam);
+    case CMD_COPY: CopyCommand(ImageWindows[0]); return 0;
+    case CMD_PASTE: PasteCommand(ImageWindows[0]); return 0;
+    case CMD_UNDO: UndoCommand(); return 0;
+    case CMD_REDO: RedoCommand(); return 0;
+    case CMD_ENSURE_CANVAS: return EnsureCanvas(window, CMD_ENSURE_CANVAS);
+    case CMD_CANVAS_SIZE: return CanvasSizeCommand(window);
+    case CMD_EXIT: return ExitCommand(window);
+    }
+    return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
+}
 
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return OnCreate(window);
+    case WM_SIZE: return LayoutChildren(window, lParam);
+    case WM_ACTIVATE: SHHandleWMActivate(window, wParam, lParam, &ActivateInfo, 0); break;
+    case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivateInfo); break;
+    case WM_CLOSE: return OnClose(window);
+    // The session may end only once the picture is saved or given up.
+    case WM_QUERYENDSESSION: return AskBeforeDiscarding(window) ? TRUE : FALSE;
+    case WM_DESTROY: return OnDestroy();
+    case WM_COMMAND: return OnCommand(window, wParam, lParam);
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }

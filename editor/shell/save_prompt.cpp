@@ -17,16 +17,14 @@ static void FormatWithName(WCHAR* buffer, int size, const WCHAR* format, const W
     lstrcpynW(buffer, text, size);
 }
 
-int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name,
-                   const WCHAR* caption) {
+int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, const WCHAR* caption) {
     WCHAR text[576];
     FormatWithName(text, 576, L"Save current changes in %s?", name);
     int answer = MessageBoxW(owner, text, caption, MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES && command != 0) {
         // The save's own result decides: a cancelled or failed save must not let the
         // guarded command discard the picture.
-        if (SendMessageW(owner, message, command, 0) != 1)
-            return IDCANCEL;
+        if (SendMessageW(owner, message, command, 0) != 1) return IDCANCEL;
     }
     return answer;
 }
@@ -37,9 +35,11 @@ int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption) {
     case DOCUMENT_FORMAT_BITMAP: command = 13; break;
     case DOCUMENT_FORMAT_ICON: command = 26; break;
     }
-    if (!Modified)
-        return 1;
-    return ShowSavePrompt(owner, WM_COMMAND, command, name, caption) == IDCANCEL ? 0 : 1;
+    if (!Modified) return 1;
+    // Only a clear Yes (and a save that worked) or No goes ahead: a prompt that could not
+    // be shown must not let the picture go unsaved.
+    int answer = ShowSavePrompt(owner, WM_COMMAND, command, name, caption);
+    return (answer == IDYES || answer == IDNO) ? 1 : 0;
 }
 
 void ReportError(HWND owner, const WCHAR* format, const WCHAR* name, const WCHAR* caption) {

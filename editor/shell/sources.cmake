@@ -4,4 +4,5 @@ set(SHELL_SOURCES
     shell/main_window.cpp
     shell/save_prompt.cpp
     shell/dialogs.cpp
+    shell/file_commands.cpp
 )

@@ -24,8 +24,7 @@ static const WindowClassRow WindowClasses[] = {
 };
 
 static HBRUSH ClassBackground(const WCHAR* name) {
-    if (lstrcmpW(name, L"Mosaro") == 0)
-        return (HBRUSH)(COLOR_WINDOW + 1);
+    if (lstrcmpW(name, L"Mosaro") == 0) return (HBRUSH)(COLOR_WINDOW + 1);
     if (lstrcmpW(name, L"View Window") == 0 || lstrcmpW(name, L"Monitor") == 0)
         return (HBRUSH)GetStockObject(GRAY_BRUSH);
     if (lstrcmpW(name, L"Canvas") == 0) // what transparent pixels show after a full paint
@@ -54,8 +53,48 @@ void RegisterEditorClasses(HINSTANCE instance) {
     }
 }
 
-int RunEditor(HINSTANCE instance, HINSTANCE, int) {
+// On the handheld the low bit of the handle also brings the window's last active pop-up
+// forward; a system that does not know that convention gets the plain handle.
+static void BringForward(HWND window) {
+    if (!SetForegroundWindow((HWND)((ULONG_PTR)window | 1))) SetForegroundWindow(window);
+}
+
+int StartEditor(HINSTANCE instance, HINSTANCE previous, int showCommand) {
     AppInstance = instance;
+    SHInitExtraControls();
+    HWND running = FindWindowW(L"Mosaro", L"Pixmora");
+    if (running) {
+        BringForward(running);
+        return 0;
+    }
+    if (!previous) RegisterEditorClasses(instance);
     InitPalette();
-    return 0;
+    MainWindow = CreateWindowExW(0, L"Mosaro", L"Pixmora", WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (!MainWindow) return 0;
+    // The menu bar lies along the bottom of the screen; the main window ends above it.
+    RECT window, bar;
+    if (MenuBarWindow && GetWindowRect(MainWindow, &window) && GetWindowRect(MenuBarWindow, &bar)) {
+        MenuBarHeight = bar.bottom - bar.top;
+        MoveWindow(MainWindow, window.left, window.top, window.right - window.left,
+                   window.bottom - MenuBarHeight - window.top, FALSE);
+    }
+    ShowWindow(MainWindow, showCommand);
+    UpdateWindow(MainWindow);
+    return 1;
+}
+
+int RunMessageLoop() {
+    MSG msg = {};
+    // GetMessageW answers -1 on a failure; that ends the loop as the quit message does.
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return (int)msg.wParam;
+}
+
+int RunEditor(HINSTANCE instance, HINSTANCE previous, int showCommand) {
+    if (!StartEditor(instance, previous, showCommand)) return 0;
+    return RunMessageLoop();
 }

@@ -10,6 +10,22 @@
 #define SHCMBF_COLORBK 0x0008
 #define SHCMBF_HMENU 0x0010 // nToolBarId holds a menu handle
 
+// A menu bar answers with the menu it was built from. The keys open on a tap, or on F1
+// (left) and F2 (right) pressed in the parent, as the handheld's soft-key buttons send them.
+#define SHCMBM_GETMENU (WM_USER + 402)
+
+// Desktop additions, for tests and tools that drive the bar as a user would.
+// SKBM_GETKEYCOUNT: number of soft keys. SKBM_GETKEYRECT: wParam the key's index (left to
+// right), lParam a RECT* that receives the key's rectangle in the bar's client coordinates;
+// returns TRUE when the key exists. The rotate key (portrait/landscape) is not counted.
+#define SKBM_GETKEYCOUNT (WM_USER + 0x300)
+#define SKBM_GETKEYRECT (WM_USER + 0x301)
+#define SKBM_GETROTATERECT (WM_USER + 0x302)
+
+// Sent to a window by its menu bar's rotate key after the device has turned, as the
+// handheld does; SHHandleWMSettingChange then fits the window to the new screen.
+#define SETTINGCHANGE_RESET 0x3002
+
 typedef struct tagSHMENUBARINFO {
     DWORD cbSize;
     HWND hwndParent;
@@ -33,7 +49,13 @@ typedef struct tagSHACTIVATEINFO {
 
 BOOL WINAPI SHInitExtraControls(void);
 BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* info);
+HWND WINAPI SHFindMenuBar(HWND window);
 BOOL WINAPI SHHandleWMActivate(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info,
                                DWORD flags);
 BOOL WINAPI SHHandleWMSettingChange(HWND window, WPARAM wParam, LPARAM lParam,
                                     SHACTIVATEINFO* info);
+
+// Desktop additions: the simulated device's orientation (0 portrait, 1 landscape). Setting
+// it turns the device as the rotate key does, refitting every window that has a menu bar.
+int SHGetDeviceOrientation(void);
+void SHSetDeviceOrientation(int landscape);

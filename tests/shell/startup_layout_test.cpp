@@ -1,0 +1,257 @@
+// Start-up as a user sees it (window, soft-key bar, layout in both orientations), the
+// layout rules for narrow and wide client areas, and the single-instance test.
+#include "editor_window.h"
+#include <functional>
+#include <string>
+
+TEST_F(EditorWindow, StartsAsAPortraitHandheldScreenWithTheBarBelow) {
+    wchar_t text[64] = {}, cls[64] = {};
+    GetWindowTextW(MainWindow, text, 64);
+    GetClassNameW(MainWindow, cls, 64);
+    EXPECT_STREQ(L"Pixmora", text);
+    EXPECT_STREQ(L"Mosaro", cls);
+    ASSERT_NE(nullptr, MenuBarWindow);
+    EXPECT_EQ(MenuBarWindow, SoftKeyBarOf(MainWindow));
+    EXPECT_TRUE(IsWindowVisible(MenuBarWindow));
+    RECT main, bar;
+    GetWindowRect(MainWindow, &main);
+    GetWindowRect(MenuBarWindow, &bar);
+    EXPECT_EQ(52, MenuBarHeight);
+    EXPECT_EQ(MenuBarHeight, bar.bottom - bar.top);
+    EXPECT_EQ(480, main.right - main.left);
+    EXPECT_EQ(640, bar.bottom - main.top); // window and bar make the device's screen
+    EXPECT_EQ(main.bottom, bar.top);
+    EXPECT_EQ(main.left, bar.left);
+    EXPECT_EQ(main.right, bar.right);
+    RECT client;
+    GetClientRect(MainWindow, &client);
+    EXPECT_EQ(client.right, ClientWidth);
+    EXPECT_EQ(client.bottom, ClientHeight);
+    EXPECT_EQ(2, LayoutMode);
+    EXPECT_NE(nullptr, ToolBarWindow);
+    EXPECT_NE(nullptr, LineBarWindow);
+    EXPECT_NE(nullptr, PaletteWindow);
+    EXPECT_NE(nullptr, ViewWindow);
+    EXPECT_EQ(nullptr, ImageWindows[0]);
+    EXPECT_EQ(1, NoCanvas);
+    ExpectRect(ViewWindow, PaletteWidth + 8, 4, ViewWidth, ViewHeight, "view window");
+}
+
+TEST_F(EditorWindow, BarMovesWithTheWindowAndTurnsWithTheDevice) {
+    RECT main, bar;
+    GetWindowRect(MainWindow, &main);
+    MoveWindow(MainWindow, main.left - 30, main.top + 20, main.right - main.left,
+               main.bottom - main.top, TRUE);
+    GetWindowRect(MainWindow, &main);
+    GetWindowRect(MenuBarWindow, &bar);
+    EXPECT_EQ(main.bottom, bar.top);
+    EXPECT_EQ(main.left, bar.left);
+
+    SHSetDeviceOrientation(1);
+    GetWindowRect(MainWindow, &main);
+    GetWindowRect(MenuBarWindow, &bar);
+    EXPECT_EQ(640, main.right - main.left);
+    EXPECT_EQ(480, bar.bottom - main.top);
+    EXPECT_EQ(main.bottom, bar.top);
+    EXPECT_EQ(1, LayoutMode) << "a landscape screen gets the wide layout";
+
+    RECT rotate;
+    ASSERT_TRUE(SendMessageW(MenuBarWindow, SKBM_GETROTATERECT, 0, (LPARAM)&rotate));
+    StylusDown(MenuBarWindow, rotate.left + 2, rotate.top + 2);
+    StylusUp(MenuBarWindow, rotate.left + 2, rotate.top + 2);
+    EXPECT_EQ(0, SHGetDeviceOrientation());
+    GetWindowRect(MainWindow, &main);
+    EXPECT_EQ(480, main.right - main.left);
+    EXPECT_EQ(2, LayoutMode);
+}
+
+TEST_F(EditorWindow, SoftKeysAreFileOnTheLeftAndMenuOnTheRight) {
+    RECT file, menu, main;
+    ASSERT_TRUE(SoftKeyScreenRect(MainWindow, L"File", &file));
+    ASSERT_TRUE(SoftKeyScreenRect(MainWindow, L"Menu", &menu));
+    GetWindowRect(MainWindow, &main);
+    EXPECT_EQ(main.left, file.left);
+    EXPECT_LT(file.right, menu.left);
+    EXPECT_EQ(main.right, menu.right);
+    EXPECT_EQ(main.bottom, file.top);
+    EXPECT_EQ(2, SendMessageW(MenuBarWindow, SKBM_GETKEYCOUNT, 0, 0));
+}
+
+TEST_F(EditorWindow, MenuItemsReachTheMainWindowThroughTheBar) {
+    MakeRecordingCanvas();
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Display", L"Delete Mesh"}));
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"Menu", L"&Display", L"Draw Mesh"}));
+    EXPECT_TRUE(ChooseMenuItem(MainWindow, {L"File", L"S&ave As"}));
+    // The second "S&ave As" of the File pop-up is the bitmap one.
+    EXPECT_TRUE(ChooseMenuCommand(MainWindow, L"File", CMD_SAVE_BITMAP));
+    EXPECT_EQ((std::vector<int>{CMD_MESH_OFF, CMD_MESH_ON, CMD_SAVE_ICON, CMD_SAVE_BITMAP}),
+              CanvasCommands);
+
+    CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_CHECKED);
+    EXPECT_TRUE(MenuItemChecked(MainWindow, {L"Menu", L"&Canvas", L"Opaque/Transparency"}));
+    CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_UNCHECKED);
+    EXPECT_FALSE(MenuItemChecked(MainWindow, {L"Menu", L"&Canvas", L"Opaque/Transparency"}));
+}
+
+// Stand-ins for the optional windows, which the layout places like the real ones.
+static void MakeOptionalWindows() {
+    HWND* slots[] = {&TransparentToolWindow, &ImageWindows[1], &ImageWindows[2]};
+    for (HWND* slot : slots)
+        *slot = CreateWindowExW(0, L"Static", L"", WS_CHILD, 0, 0, 0, 0, MainWindow, nullptr,
+                                nullptr, nullptr);
+}
+
+static void DestroyOptionalWindows() {
+    for (HWND window : {TransparentToolWindow, ImageWindows[1], ImageWindows[2]})
+        DestroyWindow(window);
+}
+
+struct LayoutValues {
+    int palette, wideMin, mode, viewWidth, viewHeight;
+};
+
+static void LayOutAndCheck(int w, int h, const LayoutValues& expected) {
+    SendMessageW(MainWindow, WM_SIZE, 0, MAKELPARAM(w, h));
+    EXPECT_EQ(w, ClientWidth);
+    EXPECT_EQ(h, ClientHeight);
+    EXPECT_EQ(expected.palette, PaletteWidth);
+    EXPECT_EQ(expected.wideMin, WideLayoutMinWidth);
+    EXPECT_EQ(expected.mode, LayoutMode);
+    EXPECT_EQ(expected.viewWidth, ViewWidth);
+    EXPECT_EQ(expected.viewHeight, ViewHeight);
+}
+
+struct Placed {
+    HWND* window;
+    int x, y, w, h;
+    const char* name;
+};
+
+static void ExpectPlaces(std::initializer_list<Placed> places) {
+    for (const Placed& p : places)
+        ExpectRect(*p.window, p.x, p.y, p.w, p.h, p.name);
+}
+
+TEST_F(EditorWindow, NarrowLayoutFor240By268) {
+    MakeOptionalWindows();
+    LayOutAndCheck(240, 268, {46, 457, 2, 182, 188});
+    ExpectPlaces({
+        {&ToolBarWindow, 54, 196, 187, 32, "tool bar"},
+        {&LineBarWindow, 54, 230, 81, 32, "line bar"},
+        {&TransparentToolWindow, 137, 230, 63, 32, "opaque/transparent tool"},
+        {&PaletteWindow, 4, 4, 46, 260, "palette bar"},
+        {&ViewWindow, 54, 4, 182, 188, "view window"},
+        {&ImageWindows[1], 200, 230, 34, 34, "full-size monitor"},
+        {&ImageWindows[2], 220, 196, 18, 18, "half-size monitor"},
+    });
+
+    // A 16-pixel-wide image has no full-size monitor place: the window stays where it was.
+    CanvasWidth = 16;
+    SendMessageW(MainWindow, WM_SIZE, 0, MAKELPARAM(300, 268));
+    ExpectRect(ImageWindows[1], 200, 230, 34, 34, "full-size monitor, 16 pixels");
+    ExpectRect(ImageWindows[2], 280, 196, 18, 18, "half-size monitor, 16 pixels");
+    DestroyOptionalWindows();
+}
+
+TEST_F(EditorWindow, WideLayoutFor640By428AndTheCanvasAtScale10) {
+    MakeRecordingCanvas();
+    MakeOptionalWindows();
+    ViewScrollX = 5;
+    ViewScrollY = 7;
+    LayOutAndCheck(640, 428, {73, 484, 1, 555, 388});
+    ExpectPlaces({
+        {&ToolBarWindow, 81, 390, 187, 32, "tool bar"},
+        {&LineBarWindow, 276, 390, 81, 32, "line bar"},
+        {&TransparentToolWindow, 359, 390, 63, 32, "opaque/transparent tool"},
+        {&PaletteWindow, 4, 4, 73, 420, "palette bar"},
+        {&ViewWindow, 81, 4, 555, 388, "view window"},
+        {&ImageWindows[1], 600, 390, 34, 34, "full-size monitor"},
+        {&ImageWindows[2], 580, 390, 18, 18, "half-size monitor"},
+        {&ImageWindows[0], -6, -8, 322, 322, "canvas"},
+    });
+    DestroyOptionalWindows();
+}
+
+TEST_F(EditorWindow, SecondStartBringsTheFirstWindowForwardAndEndsWithZero) {
+    HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    HWND first = MainWindow;
+    EXPECT_EQ(0, StartEditor(GetModuleHandleW(nullptr), nullptr, SW_SHOW));
+    EXPECT_EQ(first, MainWindow);
+    EXPECT_EQ(MainWindow, GetForegroundWindow());
+    DestroyWindow(other);
+}
+
+namespace {
+
+std::wstring ProgramFile() {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    for (int up = 0; up < 3; up++) // build\tests\shell\shell_tests.exe -> build
+        path = path.substr(0, path.rfind(L'\\'));
+    return path + L"\\editor\\Pixmora.exe";
+}
+
+// Starts the program file, runs whileRunning (with this thread's messages dispatched
+// meanwhile) and waits up to 30 seconds for the program's end; its exit code, or 99.
+DWORD RunProgram(const std::function<void(HANDLE)>& whileRunning) {
+    std::wstring program = ProgramFile();
+    std::wstring command = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        ADD_FAILURE() << "could not start the program file";
+        return 99;
+    }
+    whileRunning(process.hProcess);
+    DWORD waited = WAIT_TIMEOUT;
+    for (int i = 0; i < 300 && waited != WAIT_OBJECT_0; i++) {
+        waited = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
+        PumpMessages();
+    }
+    DWORD code = 99;
+    if (waited == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+} // namespace
+
+TEST_F(EditorWindow, SecondProgramStartEndsWithZero) {
+    EXPECT_EQ(0u, RunProgram([](HANDLE) {}));
+    EXPECT_TRUE(IsWindow(MainWindow));
+}
+
+// The program on its own: its window and soft-key bar come up, and Exit ends it with 0.
+TEST(ProgramFile, StartsWithItsBarAndExitEndsItWithZero) {
+    HWND main = nullptr, bar = nullptr;
+    RECT mainRect = {}, barRect = {};
+    DWORD code = RunProgram([&](HANDLE process) {
+        // Start-up is done once the window has been shortened to end above the bar.
+        for (int i = 0; i < 200 && !(bar && mainRect.bottom == barRect.top); i++) {
+            WaitForSingleObject(process, 50);
+            main = FindWindowW(L"Mosaro", L"Pixmora");
+            bar = FindWindowW(L"menu_worker", nullptr);
+            GetWindowRect(main, &mainRect);
+            GetWindowRect(bar, &barRect);
+        }
+        ASSERT_NE(nullptr, main);
+        ASSERT_NE(nullptr, bar);
+        EXPECT_EQ(main, GetWindow(bar, GW_OWNER));
+        EXPECT_TRUE(IsWindowVisible(bar));
+        EXPECT_EQ(480, mainRect.right - mainRect.left);
+        EXPECT_EQ(mainRect.bottom, barRect.top);
+        EXPECT_EQ(640, barRect.bottom - mainRect.top);
+        PostMessageW(main, WM_COMMAND, CMD_EXIT, 0);
+    });
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(nullptr, FindWindowW(L"Mosaro", L"Pixmora"));
+}
