@@ -234,3 +234,49 @@ TEST_F(Editor, OpaqueTransparencySwitchedOnAndOffFromTheMenu) {
     EXPECT_EQ("TTT.", MaskRow(0, 0, 4));
     EXPECT_EQ("................................", MaskRow(31, 0, 32));
 }
+
+namespace {
+
+void TapRotateKey() {
+    RECT rotate;
+    ASSERT_TRUE(SendMessageW(MenuBarWindow, SKBM_GETROTATERECT, 0, (LPARAM)&rotate));
+    StylusDown(MenuBarWindow, rotate.left + 2, rotate.top + 2);
+    StylusUp(MenuBarWindow, rotate.left + 2, rotate.top + 2);
+    PumpMessages();
+}
+
+void ExpectPlace(HWND child, int x, int y, int width, int height) {
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(child, &r));
+    MapWindowPoints(nullptr, MainWindow, (POINT*)&r, 2);
+    EXPECT_EQ(x, r.left);
+    EXPECT_EQ(y, r.top);
+    EXPECT_EQ(width, r.right - r.left);
+    EXPECT_EQ(height, r.bottom - r.top);
+}
+
+} // namespace
+
+// The monitors and the opacity tool open at their places in the wide layout of a turned
+// device, and follow the layout when it is turned back.
+TEST_F(Editor, OptionalWindowsOpenAndFollowTheTurnedDevice) {
+    NewCreate(32);
+    TapRotateKey();
+    ASSERT_EQ(1, LayoutMode);
+    MenuItem(L"&Display", L"&Open Monitor");
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    const int w = ClientWidth, h = ClientHeight, p = PaletteWidth;
+    ExpectPlace(ImageWindows[1], w - 40, h - 38, 36, 36);
+    ExpectPlace(ImageWindows[2], w - 60, h - 38, 20, 20);
+    ExpectPlace(TransparentToolWindow, p + 286, h - 38, 63, 32);
+
+    TapRotateKey();
+    ASSERT_EQ(2, LayoutMode);
+    ExpectPlace(ImageWindows[1], ClientWidth - 40, ClientHeight - 38, 34, 34);
+    ExpectPlace(ImageWindows[2], ClientWidth - 20, ClientHeight - 72, 18, 18);
+    ExpectPlace(TransparentToolWindow, PaletteWidth + 91, ClientHeight - 38, 63, 32);
+    // Still drawing where the stylus goes, and the monitor follows.
+    Drag(10, 10, 14, 10);
+    EXPECT_EQ("TTTT.", MaskRow(10, 10, 15));
+    EXPECT_EQ(GREY, WindowPixel(ImageWindows[1], 11, 10));
+}
