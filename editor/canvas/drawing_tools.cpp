@@ -108,7 +108,7 @@ void StrokePress(HWND canvas, LPARAM lParam) {
     // The mode was switched on before this image came (a load or New Create drops the
     // mask): the image gets its mask now, every pixel opaque.
     if (ImageBitmap && tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)
-        CreateMask(canvas, IconHasTransparency);
+        CreateMask(canvas, DocumentKind == DOCUMENT_ICON_FILE && IconHasTransparency);
     // Nothing to draw on: no image yet, or the mask mode without a mask.
     if (!ImageBitmap || (tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)) return;
     StrokeTool = tool;

@@ -130,8 +130,11 @@ LRESULT TransparencyCommand(HWND window, LPARAM) {
         }
         CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_CHECKED);
         TransparencyMode = 1;
-        // The mask is made once for an image and reused by later switches.
-        if (!MaskBitmap) CreateMask(window, IconHasTransparency);
+        // The mask is made once for an image and reused by later switches. Only an icon
+        // document has an AND mask to start from: after New Create or a bitmap the slot may
+        // still point into an icon that has been released.
+        if (!MaskBitmap)
+            CreateMask(window, DocumentKind == DOCUMENT_ICON_FILE && IconHasTransparency);
     } else {
         if (TransparentToolWindow) SendMessageW(TransparentToolWindow, WM_CLOSE, 0, 0);
         CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_UNCHECKED);

@@ -79,6 +79,11 @@ TEST_F(Editor, FilesOpenedInEitherOrderReplaceThePicture) {
     // Switched on by hand: the icon's own mask.
     MenuItem(L"&Canvas", L"Opaque/Transparency");
     EXPECT_EQ("T...", MaskRow(0, 0, 4));
+    // A new picture of the same size does not take the icon's mask, which went with it.
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    NewCreate(16);
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    EXPECT_EQ("....", MaskRow(0, 0, 4));
 
     // A bitmap after an icon: the dialog again, and the bitmap's picture.
     ChooseFile(PathOf(L"diagonals.bmp"));
