@@ -16,5 +16,25 @@ extern int PreviousTool;
 extern int PaletteCell;
 extern int PaletteTarget; // 1: a primary tap sets LineColor, 0: FillColor
 
+// Icon rows (tool bar, opaque/transparent tool): each icon owns a cell this wide and is
+// drawn at the cell's left edge, so neighbouring 32-pixel icons overlap by one pixel.
+#define ICON_CELL 31
+#define ICON_SIZE 32
+
 // Marks the chosen cell of the tool bar and of the opaque/transparent tool.
 void DrawChoiceMark(HDC dc, const RECT* rect);
+// Loads the named 32 x 32 icons into the null entries of icons; false if one is missing.
+int LoadIconRow(const WCHAR* const* names, int count, HICON* icons);
+// Paints a row of icons on a cleared background and marks the chosen one.
+void PaintIconRow(HWND window, const HICON* icons, int count, int chosen);
+// Draws a rectangle with a pen of the given style, width and colour and a solid brush of
+// fill, making and releasing both around it; false if either could not be made.
+int DrawFilledRectangle(HDC dc, int penStyle, int penWidth, COLORREF penColor, COLORREF fill,
+                        int left, int top, int right, int bottom);
+
+// View window.
+// Re-ranges the view's scroll bars, clamps the scroll position and re-places the canvas.
+// The view does this itself when its size changes; the main window calls it after the
+// scale or the image size changed or the canvas was created, since the view's size then
+// stays the same and the view hears of nothing.
+void UpdateViewScrolling();
