@@ -4,6 +4,7 @@
 #include "shell/editor_state.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
+#include "toolwindows/toolwindows.h"
 #include "resources/resource_ids.h"
 #include "toolwindows/toolwindows.h"
 
@@ -78,14 +79,14 @@ LRESULT LayoutChildren(HWND, LPARAM size) {
           CanvasHeight * Scale + 2);
     if (CanvasWidth == 32) Place(ImageWindows[1], w - 40, h - 38, 34, 34);
     Place(ImageWindows[2], wide ? w - 60 : w - 20, h - (wide ? 38 : 72), 18, 18);
+    // A new scale or image size leaves the view's own size alone, so the view would not
+    // hear of it: bring its scroll ranges and the canvas's place in line here.
+    UpdateViewScrolling();
     return 0;
 }
 
 void LayOutAgain(HWND window) {
     SendMessageW(window, WM_SIZE, 0, MAKELPARAM(ClientWidth, ClientHeight));
-    // The view keeps its size, so it hears nothing of the new extent: its scroll bars are
-    // set again here, or a larger picture could not be scrolled.
-    UpdateViewScrolling();
 }
 
 static LRESULT SendToCanvas(int command) {
@@ -154,7 +155,10 @@ static LRESULT CanvasSizeCommand(HWND window) {
 }
 
 static LRESULT ScaleCommand(HWND window) {
-    if (RunDialog(window, L"ScaleBox", ScaleDlgProc) && ImageWindows[0] && Scale != PrevScale) {
+    if (!RunDialog(window, L"ScaleBox", ScaleDlgProc) || Scale == PrevScale) return 0;
+    // The line bar draws its bars at the canvas scale and reads it only when it paints.
+    if (LineBarWindow) InvalidateRect(LineBarWindow, nullptr, TRUE);
+    if (ImageWindows[0]) {
         LayOutAgain(window);
         InvalidateRect(ImageWindows[0], nullptr, TRUE);
     }

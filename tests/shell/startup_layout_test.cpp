@@ -156,6 +156,7 @@ TEST_F(EditorWindow, NarrowLayoutFor240By268) {
 TEST_F(EditorWindow, WideLayoutFor640By428AndTheCanvasAtScale10) {
     MakeRecordingCanvas();
     MakeOptionalWindows();
+    // The 322-pixel canvas fits the view, so offsets left from before are pulled back to 0.
     ViewScrollX = 5;
     ViewScrollY = 7;
     LayOutAndCheck(640, 428, {73, 484, 1, 555, 388});
@@ -167,9 +168,10 @@ TEST_F(EditorWindow, WideLayoutFor640By428AndTheCanvasAtScale10) {
         {&ViewWindow, 81, 4, 555, 388, "view window"},
         {&ImageWindows[1], 600, 390, 34, 34, "full-size monitor"},
         {&ImageWindows[2], 580, 390, 18, 18, "half-size monitor"},
-        // The view takes back a scroll that the canvas, which fits in it, does not need.
         {&ImageWindows[0], -1, -1, 322, 322, "canvas"},
     });
+    EXPECT_EQ(0, ViewScrollX);
+    EXPECT_EQ(0, ViewScrollY);
     DestroyOptionalWindows();
 }
 
@@ -255,4 +257,24 @@ TEST(ProgramFile, StartsWithItsBarAndExitEndsItWithZero) {
     });
     EXPECT_EQ(0u, code);
     EXPECT_EQ(nullptr, FindWindowW(L"Mosaro", L"Pixmora"));
+}
+
+TEST_F(EditorWindow, AScaleChangeReachesTheViewsScrollRange) {
+    MakeRecordingCanvas();
+    LayOutAndCheck(640, 428, {73, 484, 1, 555, 388});
+    SCROLLINFO info = {sizeof info, SIF_RANGE};
+    GetScrollInfo(ViewWindow, SB_HORZ, &info);
+    EXPECT_EQ(0, info.nMax) << "a 320-pixel image fits the view at scale 10";
+
+    // The view keeps its size, so only the layout pass can tell it of the new extent.
+    Scale = 20;
+    LayOutAgain(MainWindow);
+    RECT client; // the scroll bars now show and take their room from the client area
+    GetClientRect(ViewWindow, &client);
+    GetScrollInfo(ViewWindow, SB_HORZ, &info);
+    EXPECT_EQ(32 * 20 + 1 - client.right, info.nMax);
+    GetScrollInfo(ViewWindow, SB_VERT, &info);
+    EXPECT_EQ(32 * 20 + 1 - client.bottom, info.nMax);
+    Scale = 10;
+    LayOutAgain(MainWindow);
 }
