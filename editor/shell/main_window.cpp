@@ -6,7 +6,6 @@
 #include "files/files.h"
 #include "toolwindows/toolwindows.h"
 #include "resources/resource_ids.h"
-#include "toolwindows/toolwindows.h"
 
 // Set by Exit once the save prompt has been answered, so the close it sends asks no more.
 static int CloseConfirmed;
