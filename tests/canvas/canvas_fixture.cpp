@@ -7,22 +7,6 @@
 static HWND Parent;
 static HWND Canvas;
 
-static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-static void RegisterParentClass() {
-    static bool registered;
-    if (registered) return;
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = ParentProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = (HBRUSH)GetStockObject(GRAY_BRUSH);
-    wc.lpszClassName = L"CanvasTestParent";
-    RegisterClassW(&wc);
-    registered = true;
-}
-
 void ResetCanvasState() {
     Scale = 10;
     MeshOn = 1;
@@ -43,7 +27,6 @@ void ResetCanvasState() {
 }
 
 HWND OpenCanvas(int width, int height, int scale, int parentWidth, int parentHeight) {
-    RegisterParentClass();
     ResetCanvasState();
     Scale = scale;
     CanvasWidth = width;
@@ -51,8 +34,8 @@ HWND OpenCanvas(int width, int height, int scale, int parentWidth, int parentHei
     SizeChosen = 1;
     ImagePending = 0;
     DiscardImage();
-    Parent = CreateWindowW(L"CanvasTestParent", L"", WS_POPUP | WS_VISIBLE, 0, 0, parentWidth,
-                           parentHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Parent = MakeTestWindow(L"CanvasTestParent", WS_POPUP | WS_VISIBLE, parentWidth, parentHeight,
+                            nullptr, (HBRUSH)GetStockObject(GRAY_BRUSH));
     Canvas =
         CreateWindowW(L"Canvas", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, width * scale + 2,
                       height * scale + 2, Parent, nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -13,15 +13,7 @@ const wchar_t NoMemory[] = L"could not allocate any memory.";
 
 HWND TestOwner() {
     static HWND window;
-    if (!window) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ImageStoreTestOwner";
-        RegisterClassW(&wc);
-        window = CreateWindowW(L"ImageStoreTestOwner", L"", WS_POPUP, 0, 0, 50, 50, nullptr,
-                               nullptr, wc.hInstance, nullptr);
-    }
+    if (!window) window = MakeTestWindow(L"ImageStoreTestOwner", WS_POPUP, 50, 50);
     return window;
 }
 

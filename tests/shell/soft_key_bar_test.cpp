@@ -14,13 +14,7 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 class SoftKeyBarTest : public testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = OwnerProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"SoftKeyOwner";
-        RegisterClassW(&wc);
-        owner = CreateWindowExW(0, L"SoftKeyOwner", L"owner", WS_VISIBLE, 0, 0, 200, 200, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+        owner = MakeTestWindow(L"SoftKeyOwner", WS_VISIBLE, 200, 200, OwnerProc);
         Received.clear();
     }
     void TearDown() override {

@@ -37,13 +37,34 @@ COLORREF WindowPixel(HWND window, int x, int y) {
     return color;
 }
 
+HWND MakeTestWindow(const wchar_t* className, DWORD style, int width, int height, WNDPROC procedure,
+                    HBRUSH background) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc = {};
+    if (!GetClassInfoW(instance, className, &wc)) {
+        wc.lpfnWndProc = procedure ? procedure : DefWindowProcW;
+        wc.hInstance = instance;
+        wc.hbrBackground = background;
+        wc.lpszClassName = className;
+        RegisterClassW(&wc);
+    }
+    return CreateWindowExW(0, className, L"", style, 0, 0, width, height, nullptr, nullptr,
+                           instance, nullptr);
+}
+
 static void SendStylus(HWND window, UINT message, WPARAM keys, int x, int y) {
     SendMessageW(window, message, keys, MAKELPARAM((short)x, (short)y));
 }
 
-void StylusDown(HWND window, int x, int y) { SendStylus(window, WM_LBUTTONDOWN, MK_LBUTTON, x, y); }
-void StylusMove(HWND window, int x, int y) { SendStylus(window, WM_MOUSEMOVE, MK_LBUTTON, x, y); }
-void StylusUp(HWND window, int x, int y) { SendStylus(window, WM_LBUTTONUP, 0, x, y); }
+void StylusDown(HWND window, int x, int y) {
+    SendStylus(window, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+}
+void StylusMove(HWND window, int x, int y) {
+    SendStylus(window, WM_MOUSEMOVE, MK_LBUTTON, x, y);
+}
+void StylusUp(HWND window, int x, int y) {
+    SendStylus(window, WM_LBUTTONUP, 0, x, y);
+}
 
 void StylusDrag(HWND window, int fromX, int fromY, int toX, int toY, int steps) {
     StylusDown(window, fromX, fromY);
@@ -78,8 +99,7 @@ std::wstring MakeTestFolder(const wchar_t* name) {
 std::vector<BYTE> ReadWholeFile(const std::wstring& path) {
     std::vector<BYTE> bytes;
     FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f)
-        return bytes;
+    if (!f) return bytes;
     BYTE buffer[4096];
     size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
@@ -90,8 +110,7 @@ std::vector<BYTE> ReadWholeFile(const std::wstring& path) {
 
 bool WriteWholeFile(const std::wstring& path, const std::vector<BYTE>& bytes) {
     FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
 }

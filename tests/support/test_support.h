@@ -11,9 +11,9 @@
 // from the queue the test fills; a box with no answer queued fails the test and is closed.
 struct SeenBox {
     std::wstring caption;
-    std::wstring text;  // the static text of a message box (control 0xFFFF)
+    std::wstring text; // the static text of a message box (control 0xFFFF)
     std::wstring className;
-    UINT icon;          // MB_ICONEXCLAMATION, MB_ICONQUESTION, ... or 0
+    UINT icon;                // MB_ICONEXCLAMATION, MB_ICONQUESTION, ... or 0
     std::vector<int> buttons; // ids of the push buttons present (IDOK, IDYES, ...)
 };
 
@@ -36,6 +36,12 @@ int DibPixelIndex(const BITMAPINFO* info, const BYTE* bits, int x, int y);
 // The pixel's colour as 0x00BBGGRR (through the colour table for 1, 4 and 8 bits).
 COLORREF DibPixelColor(const BITMAPINFO* info, const BYTE* bits, int x, int y);
 COLORREF WindowPixel(HWND window, int x, int y);
+
+// ---- Test windows ----------------------------------------------------------------------------
+// A top-level window at (0, 0) of a class of the test's own (registered on first use), to
+// host or own the windows under test. The procedure defaults to DefWindowProcW.
+HWND MakeTestWindow(const wchar_t* className, DWORD style, int width, int height,
+                    WNDPROC procedure = nullptr, HBRUSH background = nullptr);
 
 // ---- Stylus and messages --------------------------------------------------------------------
 void StylusDown(HWND window, int x, int y);

@@ -5,16 +5,9 @@
 
 static HWND TestParent() {
     static HWND parent;
-    if (!parent) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"ToolWindowsTestParent";
-        RegisterClassW(&wc);
-        parent = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
-    }
+    if (!parent)
+        parent = MakeTestWindow(L"ToolWindowsTestParent", WS_POPUP | WS_VISIBLE, 700, 500, nullptr,
+                                (HBRUSH)GetStockObject(WHITE_BRUSH));
     return parent;
 }
 
