@@ -4,8 +4,9 @@
 #pragma once
 #include <windows.h>
 
-// ---- Pixel image and undo store --------------------------------------------------------
+// ---- Pixel image, mask and undo store ----------------------------------------------------
 // Header blocks (BITMAPINFO with colour table) come zero-filled from LocalAlloc(LPTR).
+extern int ImageBitCount; // bits per pixel of an image the editor makes
 extern HBITMAP ImageBitmap;
 extern BYTE* ImageBits;
 extern BITMAPINFO* ImageInfo;
@@ -18,9 +19,6 @@ extern HBITMAP CompositeBitmap; // 4-bit scratch for the masked view
 extern BYTE* CompositeBits;
 extern BITMAPINFO* CompositeInfo;
 
-extern HBITMAP UndoBitmap;
-extern BYTE* UndoBits;
-extern BITMAPINFO* UndoInfo;
 extern int UndoAvailable;
 extern int RedoAvailable;
 extern int UndoHoldsMask; // the snapshot is of the mask (a stroke in the transparency mode)
@@ -29,6 +27,11 @@ extern int UndoHoldsMask; // the snapshot is of the mask (a stroke in the transp
 BITMAPINFO* iDrawBitmapN(HWND owner, int bitCount, int width, int height, BITMAPINFO** holder);
 int CreateImage(HWND window);
 void DiscardImage();
+int ResizeImage(HWND window);
+int LoadSlotImage(HWND window, int command);
+int CreateMask(HWND window, int fromIcon);
+// Lets go of the mask and its scratch bitmap (and an undo step that holds the mask).
+void DropMask();
 // Snapshots what a stroke edits: the mask while the transparency mode has one, else the image.
 int TakeSnapshot(HWND window);
 // Snapshots the colour image whatever the mode, for edits that always change the image
@@ -36,36 +39,42 @@ int TakeSnapshot(HWND window);
 int TakeImageSnapshot(HWND window);
 void RestoreSnapshot(HWND window, HDC target);
 void SwapSnapshot();
-int ResizeImage(HWND window);
-int LoadSlotImage(HWND window, int command);
-int CreateMask(HWND window, int fromIcon);
 // Drops the undo history, so the next Undo or Redo has nothing to exchange.
 void DropUndoHistory();
 // The main window's Undo (31) and Redo (32) commands.
 void UndoCommand();
 void RedoCommand();
 
-// ---- Canvas window ------------------------------------------------------------------------
-LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void RepaintCanvas(HWND window, HDC dc);
+// ---- Painting ---------------------------------------------------------------------------------
+extern int MeshOn;
+// The full paint of the canvas into dc at `scale` screen pixels per image pixel.
+void PaintCanvas(HWND window, HDC dc, int scale);
+// The live repaint of a stroke: the canvas into dc and both monitors at once.
+void RepaintCanvas(HWND window, HDC dc, int scale);
 void DrawMaskedView(HDC dc, int scale);
-void DrawMesh(HWND window);
 // Draws the image pixels `src` stretched onto `dst` of dc, through the mask when `masked`
 // (and a mask of the image's size exists). Shared by the canvas and the monitors.
 void DrawImagePart(HDC dc, const RECT* dst, const RECT* src, int masked);
+// Has the canvas and the monitors repaint (erasing first when erase) after the image changed.
+void RefreshViews(HWND canvas, BOOL erase);
+
+// ---- Drawing by cells: what the paint, the tools and copy and paste all use ---------------
 // The image cells at `scale` screen pixels per pixel that meet dc's clip box; false when
 // none does. Only those need drawing: the rest of a large canvas is scrolled out of view.
 bool VisibleCells(HDC dc, int scale, RECT* cells);
 // Source row of a DIB for a rectangle whose top image row is `top` and height `rows`.
 int DibSourceY(const BITMAPINFO* info, int top, int rows);
+// The checkered frame around image pixels left..right-1, top..bottom-1.
+void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale);
+
+// ---- Canvas window ------------------------------------------------------------------------
+LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- Drawing tools (stroke state) --------------------------------------------------------
 extern int StrokeActive;
-extern POINT StrokeAnchor;
-extern POINT StrokePoint;
-extern COLORREF MaskPixelColor;
-// The stylus messages of a stroke, routed here by CanvasProc.
-void StrokePress(HWND canvas, LPARAM point);
+// The stylus messages of a stroke, routed here by CanvasProc; a stroke maps stylus points
+// to image pixels at the scale it began with.
+void StrokePress(HWND canvas, LPARAM point, int scale);
 void StrokeMove(HWND canvas, LPARAM point);
 void StrokeRelease(HWND canvas, LPARAM point);
 // Ends a stroke that lost the stylus capture or its window, as a release where it stands.
@@ -76,7 +85,6 @@ extern RECT Selection; // not normalised: left/top the press pixel, right/bottom
 extern int SelectionShown;
 extern int ClipValid;
 extern BITMAPINFO* ClipInfo;
-extern HBITMAP ClipBitmap;
 extern BYTE* ClipBits;
 extern int Floating;
 extern POINT PastePos;
@@ -84,10 +92,11 @@ extern POINT PasteBase;
 extern RECT PasteRect;
 
 int CopySelection(HWND canvas);
-void ShowPaste(HWND canvas);
-void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale);
+void ShowPaste(HWND canvas, int scale);
 // Places a floating block where it stands (one undo step) and ends the floating.
 void PlaceFloatingBlock(HWND canvas);
+// Leaving the rectangle-copy tool: a floating block is placed, the selection goes.
+void LeaveCopyTool(HWND canvas);
 // The main window's Copy (28) and Paste (29) commands.
 void CopyCommand(HWND canvas);
 void PasteCommand(HWND canvas);
@@ -98,7 +107,9 @@ bool SelectedPixels(RECT* pixels);
 void SelectMove(POINT anchor, POINT pixel);
 void SelectRelease(HWND canvas, POINT anchor, POINT pixel);
 // The frame or the floating block over the picture, for the full paint and live repaint.
-void DrawSelectionOverlay(HWND canvas, HDC dc);
+void DrawSelectionOverlay(HWND canvas, HDC dc, int scale);
+// No selection, nothing copied, nothing floating.
+void ResetCopyPaste();
 
 // ---- Monitor window ---------------------------------------------------------------------
 LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -106,3 +117,11 @@ LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // ---- Save commands (canvas commands 13 and 26); 1 when the file was written ----------
 int SaveImageAsBitmap(HWND canvas);
 int SaveImageAsIcon(HWND canvas);
+// The image as the save commands hand it to a writer: with the mask an icon is written
+// with when forIcon, else without one.
+struct ImageToWrite;
+void CanvasImageToWrite(bool forIcon, ImageToWrite* image);
+
+// Puts the subsystem's state back to its start values: no image, mask or undo step, no
+// stroke, no selection or copy, mesh on.
+void ResetCanvasState();

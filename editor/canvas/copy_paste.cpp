@@ -1,7 +1,9 @@
 // Rectangle selection, the copy buffer, the floating block and the checkered frame drawn
 // around selection and block. All positions are image pixels.
 #include "canvas/canvas.h"
+#include "files/files.h"
 #include "shell/editor_state.h"
+#include "shell/report.h"
 #include <algorithm>
 #include <string.h>
 
@@ -9,7 +11,7 @@ RECT Selection;
 int SelectionShown;
 int ClipValid;
 BITMAPINFO* ClipInfo;
-HBITMAP ClipBitmap;
+static HBITMAP ClipBitmap;
 BYTE* ClipBits;
 int Floating;
 POINT PastePos;
@@ -42,60 +44,11 @@ static bool InsideBlock(POINT pixel) {
            pixel.y <= PasteRect.bottom;
 }
 
-// One pass of the checkered frame: every second border cell from `start`, in one colour.
-// Cells outside the clip box are skipped: a large selection on a scrolled canvas would
-// otherwise cost thousands of drawing calls per stylus move.
-static void FramePass(HDC dc, const RECT* r, int scale, int start, const RECT* clip) {
-    int width = r->right - r->left;
-    int height = r->bottom - r->top;
-    for (int i = start; i < width || i < height; i += 2) {
-        int cells[4][2] = {{r->left + i, r->top},
-                           {r->left + i, r->bottom - 1},
-                           {r->left, r->top + i},
-                           {r->right - 1, r->top + i}};
-        for (int k = 0; k < 4; k++) {
-            if ((k < 2 && i >= width) || (k >= 2 && i >= height)) continue;
-            int x = cells[k][0], y = cells[k][1];
-            if ((x + 1) * scale <= clip->left || x * scale >= clip->right ||
-                (y + 1) * scale <= clip->top || y * scale >= clip->bottom)
-                continue;
-            Rectangle(dc, x * scale, y * scale, (x + 1) * scale, (y + 1) * scale);
-        }
-    }
-}
-
-void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale) {
-    RECT r = {left, top, right, bottom};
-    if (right <= left || bottom <= top) return; // no pixel selected, nothing to frame
-    RECT clip;
-    int kind = GetClipBox(dc, &clip);
-    if (kind == NULLREGION) return;
-    if (kind == ERROR) SetRect(&clip, left * scale, top * scale, right * scale, bottom * scale);
-    HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-    HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-    if (black && white) {
-        HGDIOBJ previousPen = SelectObject(dc, black);
-        HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-        FramePass(dc, &r, scale, 0, &clip);
-        SelectObject(dc, white);
-        SelectObject(dc, GetStockObject(WHITE_BRUSH));
-        FramePass(dc, &r, scale, 1, &clip);
-        SelectObject(dc, previousPen);
-        SelectObject(dc, previousBrush);
-    }
-    if (black) DeleteObject(black);
-    if (white) DeleteObject(white);
-}
-
 // Bytes of a DIB header with its colour table (or its three colour masks).
 static DWORD HeaderBytes(const BITMAPINFO* info) {
     const BITMAPINFOHEADER& h = info->bmiHeader;
     if (h.biBitCount <= 8) return 40 + 4 * (1u << h.biBitCount);
     return h.biCompression == BI_BITFIELDS ? 40 + 12 : 40;
-}
-
-static void ReportNoMemory(HWND canvas) {
-    MessageBoxW(canvas, L"could not allocate any memory.", L"iDrawBitmapN", MB_OK);
 }
 
 int CopySelection(HWND canvas) {
@@ -109,20 +62,20 @@ int CopySelection(HWND canvas) {
     DWORD bytes = HeaderBytes(ImageInfo);
     BITMAPINFO* info = (BITMAPINFO*)LocalAlloc(LPTR, bytes);
     if (!info) {
-        ReportNoMemory(canvas);
+        ReportNoMemory(canvas, L"iDrawBitmapN");
         return 0;
     }
     memcpy(info, ImageInfo, bytes);
     info->bmiHeader.biWidth = width;
     info->bmiHeader.biHeight = height;
-    info->bmiHeader.biSizeImage = ((info->bmiHeader.biBitCount * width + 31) / 32) * 4 * height;
+    info->bmiHeader.biSizeImage = (DWORD)(DibStride(width, info->bmiHeader.biBitCount) * height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC memory = bitmap ? CreateCompatibleDC(nullptr) : nullptr;
     if (!memory) {
         if (bitmap) DeleteObject(bitmap);
         LocalFree(info);
-        ReportNoMemory(canvas);
+        ReportNoMemory(canvas, L"iDrawBitmapN");
         return 0;
     }
     HGDIOBJ previous = SelectObject(memory, bitmap);
@@ -140,19 +93,19 @@ int CopySelection(HWND canvas) {
 }
 
 // Draws the block's cells that are visible at PastePos, then its frame.
-static void ShowBlock(HWND canvas) {
+static void ShowBlock(HWND canvas, int scale) {
     HDC dc = GetDC(canvas);
     if (!dc) return;
     int w = BlockWidth(), h = BlockHeight();
     SetRect(&PasteRect, PastePos.x, PastePos.y, PastePos.x + w, PastePos.y + h);
     RECT cells, shown;
-    if (VisibleCells(dc, Scale, &cells) && IntersectRect(&shown, &cells, &PasteRect)) {
+    if (VisibleCells(dc, scale, &cells) && IntersectRect(&shown, &cells, &PasteRect)) {
         int sw = shown.right - shown.left, sh = shown.bottom - shown.top;
-        StretchDIBits(dc, shown.left * Scale, shown.top * Scale, sw * Scale, sh * Scale,
+        StretchDIBits(dc, shown.left * scale, shown.top * scale, sw * scale, sh * scale,
                       shown.left - PastePos.x, DibSourceY(ClipInfo, shown.top - PastePos.y, sh), sw,
                       sh, ClipBits, ClipInfo, DIB_RGB_COLORS, SRCCOPY);
     }
-    DrawSelectionFrame(dc, PasteRect.left, PasteRect.top, PasteRect.right, PasteRect.bottom, Scale);
+    DrawSelectionFrame(dc, PasteRect.left, PasteRect.top, PasteRect.right, PasteRect.bottom, scale);
     ReleaseDC(canvas, dc);
 }
 
@@ -176,10 +129,10 @@ static void PlaceBlock(HWND canvas) {
     DeleteDC(memory);
 }
 
-void ShowPaste(HWND canvas) {
+void ShowPaste(HWND canvas, int scale) {
     if (!ClipInfo || !ClipBits) return;
     if (SelectionShown)
-        ShowBlock(canvas);
+        ShowBlock(canvas, scale);
     else
         PlaceBlock(canvas);
 }
@@ -187,21 +140,21 @@ void ShowPaste(HWND canvas) {
 void PlaceFloatingBlock(HWND canvas) {
     if (!Floating) return;
     SelectionShown = 0;
-    ShowPaste(canvas);
+    if (ClipInfo && ClipBits) PlaceBlock(canvas);
     Floating = 0;
     if (canvas) InvalidateRect(canvas, nullptr, FALSE);
 }
 
-void DrawSelectionOverlay(HWND canvas, HDC dc) {
+void DrawSelectionOverlay(HWND canvas, HDC dc, int scale) {
     if (!SelectionShown)
         return; // a block no longer shown is never written into the image by a paint
     if (Floating) {
-        ShowPaste(canvas);
+        ShowPaste(canvas, scale);
         return;
     }
     RECT pixels;
     if (SelectedPixels(&pixels))
-        DrawSelectionFrame(dc, pixels.left, pixels.top, pixels.right, pixels.bottom, Scale);
+        DrawSelectionFrame(dc, pixels.left, pixels.top, pixels.right, pixels.bottom, scale);
 }
 
 void SelectMove(POINT anchor, POINT pixel) {
@@ -242,7 +195,28 @@ void PasteCommand(HWND canvas) {
     }
     Floating = 1;
     SelectionShown = 1;
-    ShowPaste(canvas);
+    ShowPaste(canvas, Scale);
     // A block pasted again elsewhere must not leave its earlier picture behind.
     InvalidateRect(canvas, nullptr, FALSE);
+}
+
+void LeaveCopyTool(HWND canvas) {
+    if (Floating && canvas) PlaceFloatingBlock(canvas);
+    Floating = 0;
+    SelectionShown = 0;
+    if (canvas) InvalidateRect(canvas, nullptr, FALSE);
+}
+
+void ResetCopyPaste() {
+    SetRectEmpty(&Selection);
+    SelectionShown = 0;
+    ClipValid = 0;
+    if (ClipBitmap) DeleteObject(ClipBitmap);
+    if (ClipInfo) LocalFree(ClipInfo);
+    ClipBitmap = nullptr;
+    ClipInfo = nullptr;
+    ClipBits = nullptr;
+    Floating = 0;
+    PastePos = PasteBase = POINT{0, 0};
+    SetRectEmpty(&PasteRect);
 }

@@ -5,9 +5,10 @@
 #include "files/files.h"
 
 int StrokeActive;
-POINT StrokeAnchor;
-POINT StrokePoint;
-COLORREF MaskPixelColor;
+static POINT StrokeAnchor;
+static POINT StrokePoint;
+static COLORREF MaskPixelColor;
+static int StrokeScale; // screen pixels per image pixel while the stroke lasts
 
 static int StrokeTool;
 static int StrokeEnding; // the release is under way; its ReleaseCapture must not end it twice
@@ -30,7 +31,7 @@ static POINT ClampedPoint(LPARAM lParam) {
 }
 
 static POINT PixelOf(POINT point) {
-    POINT pixel = {point.x / Scale, point.y / Scale};
+    POINT pixel = {point.x / StrokeScale, point.y / StrokeScale};
     return pixel;
 }
 
@@ -101,8 +102,8 @@ static void DrawFigure(POINT from, POINT to) {
         Ellipse(StrokeMemoryDC, from.x, from.y, to.x, to.y);
 }
 
-void StrokePress(HWND canvas, LPARAM lParam) {
-    if (StrokeActive) return;
+void StrokePress(HWND canvas, LPARAM lParam, int scale) {
+    if (StrokeActive || scale < 1) return;
     int tool = CurrentTool;
     if (tool < TOOL_PEN || tool > TOOL_COPYRECT) return;
     // The mode was switched on before this image came (a load or New Create drops the
@@ -119,6 +120,7 @@ void StrokePress(HWND canvas, LPARAM lParam) {
         FreeStrokeObjects(canvas);
         return;
     }
+    StrokeScale = scale;
     POINT point = ClampedPoint(lParam);
     POINT pixel = PixelOf(point);
     StrokeActive = 1;
@@ -144,7 +146,7 @@ void StrokeMove(HWND canvas, LPARAM lParam) {
         RestoreSnapshot(canvas, StrokeMemoryDC);
         DrawFigure(PixelOf(StrokeAnchor), pixel);
     }
-    RepaintCanvas(canvas, StrokeWindowDC);
+    RepaintCanvas(canvas, StrokeWindowDC, StrokeScale);
 }
 
 void StrokeRelease(HWND canvas, LPARAM lParam) {
@@ -165,7 +167,7 @@ void StrokeRelease(HWND canvas, LPARAM lParam) {
     } else {
         DrawFigure(anchor, pixel);
     }
-    RepaintCanvas(canvas, StrokeWindowDC);
+    RepaintCanvas(canvas, StrokeWindowDC, StrokeScale);
     ReleaseCapture();
     FreeStrokeObjects(canvas);
     Modified = 1;

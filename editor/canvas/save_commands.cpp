@@ -3,12 +3,31 @@
 #include "canvas/canvas.h"
 #include "files/files.h"
 #include "shell/editor_state.h"
-#include "shell/shell.h"
+#include "shell/report.h"
+
+// The mask to write with an icon: the canvas's mask whenever it exists for this image
+// (edited in the Opaque/Transparency mode, also after the mode was left), else the mask the
+// icon was opened with, else none.
+static const BYTE* MaskToWrite() {
+    if (!ImageInfo) return nullptr;
+    const int width = ImageInfo->bmiHeader.biWidth, height = ImageInfo->bmiHeader.biHeight;
+    if (MaskBits && MaskInfo && MaskInfo->bmiHeader.biWidth == width &&
+        MaskInfo->bmiHeader.biHeight == height)
+        return MaskBits;
+    if (DocumentKind != DOCUMENT_ICON_FILE) return nullptr;
+    return HeldIconMask(width, height);
+}
+
+void CanvasImageToWrite(bool forIcon, ImageToWrite* image) {
+    *image = ImageToWrite{ImageInfo, ImageBits, forIcon ? MaskToWrite() : nullptr};
+}
 
 int SaveImageAsBitmap(HWND canvas) {
     PrepareBitmapDialog(canvas, DocumentPath, DocumentDirectory);
     if (!RunSaveDialog(canvas, DocumentPath, DocumentTitle)) return 0;
-    if (!WriteDib(canvas, DocumentPath, CanvasWidth, CanvasHeight)) {
+    ImageToWrite image;
+    CanvasImageToWrite(false, &image);
+    if (!WriteDib(canvas, DocumentPath, &image)) {
         ReportError(canvas, L"Could not write file %s", DocumentTitle, DocumentPath);
         return 0;
     }
@@ -19,7 +38,9 @@ int SaveImageAsBitmap(HWND canvas) {
 int SaveImageAsIcon(HWND canvas) {
     PrepareIconDialog(canvas, DocumentPath, DocumentDirectory);
     if (!RunSaveDialog(canvas, DocumentPath, DocumentTitle)) return 0;
-    if (!WriteIconFile(DocumentPath, CanvasWidth, CanvasHeight)) {
+    ImageToWrite image;
+    CanvasImageToWrite(true, &image);
+    if (!WriteIconFile(DocumentPath, &image)) {
         ReportError(canvas, L"Could not write file %s", DocumentPath, L"Mosaro");
         return 0;
     }

@@ -1,5 +1,11 @@
 set(CANVAS_SOURCES
+    canvas/bitmap_header.cpp
+    canvas/pixel_access.cpp
     canvas/image_store.cpp
+    canvas/undo_store.cpp
+    canvas/mask.cpp
+    canvas/cell_drawing.cpp
+    canvas/canvas_paint.cpp
     canvas/canvas_window.cpp
     canvas/drawing_tools.cpp
     canvas/copy_paste.cpp

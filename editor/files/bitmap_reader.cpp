@@ -1,7 +1,7 @@
 // Reads a bitmap file into an image slot, in the normalised form the canvas takes.
 #include "files/files.h"
 #include "shell/editor_state.h"
-#include "shell/shell.h"
+#include "shell/report.h"
 #include <cstring>
 
 static const WCHAR ReaderCaption[] = L"VornDib";

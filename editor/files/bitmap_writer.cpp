@@ -1,12 +1,11 @@
 // Writes the image as a bitmap file in its own format (bit count, colour table, size),
 // through a new file that replaces the old one only when complete.
 #include "files/files.h"
-#include "canvas/canvas.h"
 #include <cstring>
 
-bool CanvasImageShape(ImageShape* shape) {
-    if (!ImageInfo || !ImageBits) return false;
-    const BITMAPINFOHEADER& h = ImageInfo->bmiHeader;
+bool ImageShapeOf(const ImageToWrite* image, ImageShape* shape) {
+    if (!image || !image->Info || !image->Bits) return false;
+    const BITMAPINFOHEADER& h = image->Info->bmiHeader;
     int bits = h.biBitCount;
     if (h.biWidth <= 0 || h.biWidth > 32767 || h.biHeight <= 0 || h.biHeight > 32767 ||
         h.biCompression != BI_RGB ||
@@ -22,8 +21,9 @@ bool CanvasImageShape(ImageShape* shape) {
 }
 
 // The image's header as it is written: the fields a reader needs, made consistent.
-void MakeImageHeader(const ImageShape* shape, int storedHeight, BYTE* header) {
-    memcpy(header, &ImageInfo->bmiHeader, 40);
+void MakeImageHeader(const BITMAPINFO* info, const ImageShape* shape, int storedHeight,
+                     BYTE* header) {
+    memcpy(header, &info->bmiHeader, 40);
     BITMAPINFOHEADER h;
     memcpy(&h, header, 40);
     h.biSize = 40;
@@ -43,10 +43,10 @@ static bool FailWrite(FILE* file, const WCHAR* tempPath, const WCHAR* text) {
     return false;
 }
 
-bool WriteDib(HWND, const WCHAR* path, int, int) {
+bool WriteDib(HWND, const WCHAR* path, const ImageToWrite* image) {
     ImageShape shape;
     WCHAR tempPath[PATH_CHARS];
-    FILE* file = CanvasImageShape(&shape) ? BeginSafeSave(path, tempPath) : nullptr;
+    FILE* file = ImageShapeOf(image, &shape) ? BeginSafeSave(path, tempPath) : nullptr;
     if (!file) {
         MessageBoxW(nullptr, L"failed in openning a file!", L"WriteDib", MB_OK);
         return false;
@@ -59,11 +59,11 @@ bool WriteDib(HWND, const WCHAR* path, int, int) {
     if (fwrite(fileHeader, 1, 14, file) != 14)
         return FailWrite(file, tempPath, L"failed in writing BITMAPFILEHEADER!");
     BYTE header[40];
-    MakeImageHeader(&shape, shape.Height, header);
+    MakeImageHeader(image->Info, &shape, shape.Height, header);
     if (fwrite(header, 1, 40, file) != 40 ||
-        fwrite(ImageInfo->bmiColors, 1, shape.TableBytes, file) != shape.TableBytes)
+        fwrite(image->Info->bmiColors, 1, shape.TableBytes, file) != shape.TableBytes)
         return FailWrite(file, tempPath, L"failed in writing BM info.!");
-    if (!WritePieces(file, ImageBits, shape.XorBytes))
+    if (!WritePieces(file, image->Bits, shape.XorBytes))
         return FailWrite(file, tempPath, L"failed in writing pixel bits!");
     int finished = FinishSafeSave(file, tempPath, path);
     if (finished == SAVE_DONE) return true;

@@ -8,10 +8,6 @@
 // The largest normalised image accepted: the canvas needs it, a snapshot and a view of it.
 #define MAX_IMAGE_BYTES 0x20000000u
 
-static int ReadLE16(const BYTE* p) {
-    return p[0] | p[1] << 8;
-}
-
 static bool KnownBitCount(int bits, bool core) {
     switch (bits) {
     case 1:

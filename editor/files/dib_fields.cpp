@@ -6,7 +6,7 @@ DWORD ReadLE32(const BYTE* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | (DWORD)p[3] << 24;
 }
 
-static int ReadLE16(const BYTE* p) {
+int ReadLE16(const BYTE* p) {
     return p[0] | p[1] << 8;
 }
 
@@ -39,6 +39,7 @@ BYTE* DibBits(BYTE* dib) {
     return dib + headerSize + entries * (headerSize == 12 ? 3 : 4);
 }
 
+// Worked out in 64 bits, so that no width a header can give wraps around on the way.
 size_t DibStride(int width, int bitCount) {
-    return (((size_t)width * bitCount + 31) / 32) * 4;
+    return (size_t)((((unsigned long long)width * bitCount + 31) / 32) * 4);
 }

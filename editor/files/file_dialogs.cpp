@@ -4,7 +4,7 @@
 #include <cwchar>
 
 OPENFILENAMEW FileDialogRecord;
-char AnsiPathBuffer[PATH_CHARS];
+static char AnsiPathBuffer[PATH_CHARS];
 WCHAR DocumentPath[PATH_CHARS];
 WCHAR DocumentDirectory[PATH_CHARS];
 WCHAR DocumentTitle[TITLE_CHARS];

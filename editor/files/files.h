@@ -26,9 +26,15 @@ extern int CurrentSlot;
 extern HLOCAL SlotBitmapMemory[SLOT_COUNT]; // block of a bitmap file read into the slot
 
 void ReleaseSlot(int slot);
+// Puts the subsystem's state back to its start values: slots empty, no held icon, no names.
+void ResetFilesState();
 
 // ---- DIB fields and the bitmap reader ------------------------------------------------
+// Little-endian fields at any address.
+int ReadLE16(const BYTE* p);
 DWORD ReadLE32(const BYTE* p);
+// Row length in bytes of a DIB row of that width and bit count.
+size_t DibStride(int width, int bitCount);
 int DibWidth(const BYTE* dib);
 int DibHeight(const BYTE* dib);
 int DibBitCount(const BYTE* dib);
@@ -114,8 +120,6 @@ DibProblem ParseDib(const BYTE* dib, size_t size, size_t pixelOffset, int iconHe
                     DibLayout* layout);
 // Writes the normalised image into out (OutSize bytes, zero-filled).
 void DecodeDib(const DibLayout* layout, BYTE* out);
-// Row length in bytes of a DIB row of that width and bit count.
-size_t DibStride(int width, int bitCount);
 
 // ---- File streams: wide names, pieces, safe replacement --------------------------------------
 // Opens under the ANSI name when the code page holds the name exactly, else the wide name.
@@ -137,7 +141,14 @@ int FinishSafeSave(FILE* file, const WCHAR* tempPath, const WCHAR* target);
 void AbandonSafeSave(FILE* file, const WCHAR* tempPath);
 
 // ---- Writers ---------------------------------------------------------------------------
-// The image as the canvas holds it (ImageInfo, ImageBits), in the sizes the writers need.
+// The image a writer writes, as the canvas holds it: a DIB header with its colour table, the
+// bottom-up pixel rows, and a 1-bit mask of the same size (1 transparent) or none.
+struct ImageToWrite {
+    const BITMAPINFO* Info;
+    const BYTE* Bits;
+    const BYTE* Mask;
+};
+// Its sizes as the writers need them.
 struct ImageShape {
     int Width;
     int Height;
@@ -147,20 +158,25 @@ struct ImageShape {
     size_t MaskBytes;
 };
 // False when there is no image or its header is not one the writers can write.
-bool CanvasImageShape(ImageShape* shape);
+bool ImageShapeOf(const ImageToWrite* image, ImageShape* shape);
+// The image's 40-byte header as it is written, with storedHeight as its height.
+void MakeImageHeader(const BITMAPINFO* info, const ImageShape* shape, int storedHeight,
+                     BYTE* header);
 
-bool WriteIconFile(const WCHAR* path, int width, int height);
+bool WriteIconFile(const WCHAR* path, const ImageToWrite* image);
 DWORD MakeIconEntry(DWORD imageOffset, int width, int height, int bitCount, IconEntry* entry);
 // Fills the image block of an entry (allocating it when isNew) from the image: header with
 // the doubled height, colour table, colour pixels with black wherever the mask is
 // transparent, and the mask (none: every pixel opaque). False when memory is lacking.
 bool StoreIconImage(bool isNew, IconEntry* entry, int bitCount, int width, int height, DWORD size,
                     const BITMAPINFO* info, const BYTE* bits, const BYTE* mask);
-bool WriteDib(HWND owner, const WCHAR* path, int width, int height);
+bool WriteDib(HWND owner, const WCHAR* path, const ImageToWrite* image);
+// The AND mask the held icon's chosen image was opened with, when it has that size; none
+// otherwise.
+const BYTE* HeldIconMask(int width, int height);
 
 // ---- File dialogs and file names ----------------------------------------------------
 extern OPENFILENAMEW FileDialogRecord;
-extern char AnsiPathBuffer[PATH_CHARS];
 extern WCHAR DocumentPath[PATH_CHARS];
 extern WCHAR DocumentDirectory[PATH_CHARS];
 extern WCHAR DocumentTitle[TITLE_CHARS];
@@ -171,6 +187,7 @@ void ResetFileDialog(HWND owner, WCHAR* path, WCHAR* directory);
 bool RunOpenDialog(HWND owner, WCHAR* directory, WCHAR* path, WCHAR* title);
 bool RunSaveDialog(HWND owner, WCHAR* path, WCHAR* title);
 bool ShowOpenDialog(OPENFILENAMEW* record);
-// The ANSI form of a name in AnsiPathBuffer; none when the code page cannot hold the name
-// exactly (or it does not fit), so the caller must open the file through its wide name.
+// The ANSI form of a name, in a buffer of the file dialogs' own; none when the code page cannot
+// hold the name exactly (or it does not fit), so the caller must open the file through its wide
+// name.
 const char* ToAnsiPath(const WCHAR* path);

@@ -2,7 +2,7 @@
 // images are found through the directory and checked against the file; images stored as
 // PNG are held as they are, and the one chosen for editing is decoded into the canvas's form.
 #include "files/files.h"
-#include "shell/shell.h"
+#include "shell/report.h"
 #include <cstdlib>
 #include <cstring>
 
@@ -13,10 +13,6 @@ bool IconHasTransparency;
 
 static const WCHAR IconCaption[] = L"Mosaro";
 static const BYTE PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-
-static int ReadLE16(const BYTE* p) {
-    return p[0] | p[1] << 8;
-}
 
 bool IsPngImage(const IconEntry* entry) {
     return entry->ImageData && entry->dwBytesInRes >= 8 &&

@@ -1,13 +1,9 @@
 // Writes the image as an icon file: alone, or put back into the held icon in place of the
 // image chosen for editing, every other held image written back as it was read.
 #include "files/files.h"
-#include "canvas/canvas.h"
-#include "shell/editor_state.h"
-#include "shell/shell.h"
+#include "shell/report.h"
 #include <cstdlib>
 #include <cstring>
-
-void MakeImageHeader(const ImageShape* shape, int storedHeight, BYTE* header);
 
 static size_t BlockSize(int width, int height, int bits) {
     size_t table = bits <= 8 ? 4u << bits : 0;
@@ -87,7 +83,7 @@ bool StoreIconImage(bool isNew, IconEntry* entry, int bitCount, int width, int h
         if (!entry->ImageData) return false;
     }
     BYTE* block = entry->ImageData;
-    MakeImageHeader(&shape, 2 * height, block);
+    MakeImageHeader(info, &shape, 2 * height, block);
     BYTE* table = block + 40;
     memcpy(table, info->bmiColors, shape.TableBytes);
     BYTE* pixels = table + shape.TableBytes;
@@ -100,17 +96,10 @@ bool StoreIconImage(bool isNew, IconEntry* entry, int bitCount, int width, int h
     return true;
 }
 
-// The mask to write: the canvas's mask whenever it exists for this image (edited in the
-// Opaque/Transparency mode, also after the mode was left), else the mask the image was
-// opened with, else none.
-static const BYTE* MaskToWrite(const ImageShape* shape) {
-    if (MaskBits && MaskInfo && MaskInfo->bmiHeader.biWidth == shape->Width &&
-        MaskInfo->bmiHeader.biHeight == shape->Height)
-        return MaskBits;
-    if (DocumentKind != DOCUMENT_ICON_FILE || !IconEntries) return nullptr;
+const BYTE* HeldIconMask(int width, int height) {
+    if (!IconEntries) return nullptr;
     BYTE* opened = IconEntries[SelectedIconImage].EditImage;
-    if (!opened || DibWidth(opened) != shape->Width || DibHeight(opened) != shape->Height)
-        return nullptr;
+    if (!opened || DibWidth(opened) != width || DibHeight(opened) != height) return nullptr;
     return EditImageMask(opened);
 }
 
@@ -136,10 +125,10 @@ static bool WriteIcon(FILE* file, const IconDir* directory, const IconEntry* ent
 
 // The icon to write is put together in a copy of the held directory, so that a failed save
 // leaves the held icon as it was; it becomes the held icon once the file is in place.
-bool WriteIconFile(const WCHAR* path, int, int) {
+bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
     ImageShape shape;
     WCHAR tempPath[PATH_CHARS];
-    FILE* file = CanvasImageShape(&shape) ? BeginSafeSave(path, tempPath) : nullptr;
+    FILE* file = ImageShapeOf(image, &shape) ? BeginSafeSave(path, tempPath) : nullptr;
     if (!file) {
         ReportError(nullptr, L"Could not open a file :%s", path, L"Mosaro");
         return false;
@@ -156,7 +145,7 @@ bool WriteIconFile(const WCHAR* path, int, int) {
     DWORD size = MakeIconEntry(0, shape.Width, shape.Height, shape.Bits, target);
     target->ImageData = nullptr;
     bool stored = StoreIconImage(true, target, shape.Bits, shape.Width, shape.Height, size,
-                                 ImageInfo, ImageBits, MaskToWrite(&shape));
+                                 image->Info, image->Bits, image->Mask);
     DWORD offset = 6 + 16 * (DWORD)directory.idCount;
     for (int i = 0; i < directory.idCount; i++) {
         entries[i].dwImageOffset = offset;

@@ -19,3 +19,16 @@ void ReleaseSlot(int slot) {
     s->Path[0] = 0;
     s->Title[0] = 0;
 }
+
+void ResetFilesState() {
+    for (int slot = 0; slot < SLOT_COUNT; slot++) {
+        ReleaseSlot(slot);
+        ImageSlots[slot] = ImageSlot{};
+    }
+    CurrentSlot = 0;
+    ReleaseHeldIcon();
+    SelectedIconImage = 0;
+    IconDirectory = IconDir{};
+    FileDialogRecord = OPENFILENAMEW{};
+    DocumentPath[0] = DocumentDirectory[0] = DocumentTitle[0] = 0;
+}

@@ -3,35 +3,13 @@
 
 HINSTANCE AppInstance;
 HWND MainWindow;
-HMENU MainMenu;
-HWND MenuBarWindow;
-int MenuBarHeight = 24;
-SHACTIVATEINFO ActivateInfo;
-HWND ToolBarWindow;
-HWND LineBarWindow;
-HWND PaletteWindow;
 HWND ViewWindow;
 HWND ImageWindows[3];
 HWND TransparentToolWindow;
 
-int ClientWidth;
-int ClientHeight;
-int PaletteWidth;
-int WideLayoutMinWidth;
-int LayoutMode;
-int ViewWidth;
-int ViewHeight;
-int ViewScrollX;
-int ViewScrollY;
-
 int CanvasWidth = 32;
 int CanvasHeight = 32;
-int ImageBitCount = 4;
 int Scale = 10;
-int MeshOn = 1;
-int PrevCanvasWidth = 32;
-int PrevCanvasHeight = 32;
-int PrevScale = 10;
 
 int CurrentTool;
 int LineWidth;
@@ -46,17 +24,31 @@ int Modified;
 int NoCanvas = 1;
 int SizeChosen;
 int ImagePending;
-int CanvasSizeChoice;
 
-// The standard 16-colour DIB table written as 0x00RRGGBB words. Used directly as colour
-// values they show red and blue exchanged, exactly as a loaded 4-bit colour table does,
-// so the palette and the image always agree.
-static const COLORREF StartPalette[PALETTE_SIZE] = {
+// Used directly as colour values these words show red and blue exchanged, exactly as a loaded
+// 4-bit colour table does, so the palette and the image always agree.
+const COLORREF StandardColors[PALETTE_SIZE] = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0x808080,
     0xC0C0C0, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
 };
 
 void InitPalette() {
     for (int i = 0; i < PALETTE_SIZE; i++)
-        PaletteColors[i] = StartPalette[i];
+        PaletteColors[i] = StandardColors[i];
+}
+
+void ResetEditorState() {
+    MainWindow = ViewWindow = TransparentToolWindow = nullptr;
+    for (HWND& window : ImageWindows)
+        window = nullptr;
+    CanvasWidth = CanvasHeight = 32;
+    Scale = 10;
+    CurrentTool = LineWidth = 0;
+    LineColor = FillColor = 0;
+    InitPalette();
+    TransparencyMode = OpacityTool = 0;
+    DocumentKind = 0;
+    Modified = 0;
+    NoCanvas = 1;
+    SizeChosen = ImagePending = 0;
 }

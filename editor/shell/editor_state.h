@@ -1,8 +1,8 @@
-// Editor-wide state: the process-wide variables every window of the editor reads and writes.
-// Variables that belong to one subsystem are declared in that subsystem's header.
+// Editor-wide state: the process-wide variables that windows of more than one subsystem read
+// and write. This header and report.h are the base every subsystem stands on: they include
+// nothing else of the editor. State that one subsystem owns is declared in its own header.
 #pragma once
 #include <windows.h>
-#include <aygshell.h>
 
 // Values of DocumentKind: low half the format, high half the origin.
 #define DOCUMENT_FORMAT_BITMAP 1
@@ -24,42 +24,20 @@
 
 #define PALETTE_SIZE 16
 
-// Instance and window handles.
+// Window handles that more than one subsystem needs.
 extern HINSTANCE AppInstance;
 extern HWND MainWindow;
-extern HMENU MainMenu;
-extern HWND MenuBarWindow;
-extern int MenuBarHeight;
-extern SHACTIVATEINFO ActivateInfo;
-extern HWND ToolBarWindow;
-extern HWND LineBarWindow;
-extern HWND PaletteWindow;
 extern HWND ViewWindow;
 extern HWND ImageWindows[3]; // [0] canvas, [1] full-size monitor, [2] half-size monitor
 extern HWND TransparentToolWindow;
 
-// Layout values, written by the main window's layout pass.
-extern int ClientWidth;
-extern int ClientHeight;
-extern int PaletteWidth;
-extern int WideLayoutMinWidth;
-extern int LayoutMode; // 1 wide, 2 narrow
-extern int ViewWidth;
-extern int ViewHeight;
-extern int ViewScrollX; // written by the view window
-extern int ViewScrollY;
-
-// Image geometry and display.
+// Image geometry. Scale is written only by the Scale dialog; each window that shows the
+// image reads it when it handles a message and hands it on to what it calls.
 extern int CanvasWidth;
 extern int CanvasHeight;
-extern int ImageBitCount;
 extern int Scale;
-extern int MeshOn;
-extern int PrevCanvasWidth;
-extern int PrevCanvasHeight;
-extern int PrevScale;
 
-// Drawing state.
+// Drawing state: set by the tool windows, used by the canvas.
 extern int CurrentTool;
 extern int LineWidth;
 extern COLORREF LineColor;
@@ -74,7 +52,13 @@ extern int Modified;
 extern int NoCanvas;
 extern int SizeChosen;
 extern int ImagePending;
-extern int CanvasSizeChoice; // 0 "16 x 16", 1 "32 x 32"
+
+// The standard 16-colour DIB table written as 0x00RRGGBB words: the start palette and the
+// colour table of every image the editor makes.
+extern const COLORREF StandardColors[PALETTE_SIZE];
 
 // Fills PaletteColors with the start palette. Called once, at start-up.
 void InitPalette();
+// Puts every variable above back to its start value and the palette to the start palette;
+// AppInstance stays, as it names the running program.
+void ResetEditorState();

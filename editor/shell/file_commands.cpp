@@ -77,12 +77,8 @@ LRESULT OpenIconCommand(HWND window) {
         return 0;
     }
     TakeSlotSize(slot);
-    if (CanvasForLoad(window)) {
-        // Posted: the canvas loads the icon before the transparency switch posted below.
-        PostMessageW(ImageWindows[0], WM_COMMAND, CMD_OPEN_ICON, 0);
-        // The new canvas set its own start size; the load gives it the file's again.
-        TakeSlotSize(slot);
-    }
+    // Posted: the canvas loads the icon before the transparency switch posted below.
+    if (CanvasForLoad(window)) PostMessageW(ImageWindows[0], WM_COMMAND, CMD_OPEN_ICON, 0);
     if (IconHasTransparency) PostMessageW(window, WM_COMMAND, CMD_TRANSPARENCY, 1);
     DocumentKind = DOCUMENT_ICON_FILE;
     Modified = 0;
@@ -90,27 +86,25 @@ LRESULT OpenIconCommand(HWND window) {
     return 0;
 }
 
-static HWND CreateMainChild(HWND window, const WCHAR* className, int x, int y, int width,
+// Creates an optional child of the main window with its top left where the layout puts it.
+static HWND CreateMainChild(HWND window, const WCHAR* className, const RECT& place, int width,
                             int height, LPARAM parameter) {
-    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, x, y, width,
-                           height, window, nullptr, AppInstance, (LPVOID)parameter);
+    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, place.left,
+                           place.top, width, height, window, nullptr, AppInstance,
+                           (LPVOID)parameter);
 }
 
-static void UpdateLayoutMode() {
-    WideLayoutMinWidth = PaletteWidth + 411;
-    LayoutMode = ClientWidth >= WideLayoutMinWidth ? 1 : 2;
-}
-
+// The monitors start two pixels larger than the layout makes them; the next layout pass
+// gives them their layout sizes.
 LRESULT OpenMonitorCommand(HWND window) {
-    UpdateLayoutMode();
-    const bool wide = LayoutMode == 1;
+    MainLayout layout;
+    ComputeLayout(ClientWidth, ClientHeight, &layout);
+    WideLayoutMinWidth = layout.WideMinWidth;
+    LayoutMode = layout.Mode;
     if (CanvasWidth == 32 && !ImageWindows[1])
-        ImageWindows[1] =
-            CreateMainChild(window, L"Monitor", ClientWidth - 40, ClientHeight - 38, 36, 36, 1);
+        ImageWindows[1] = CreateMainChild(window, L"Monitor", layout.FullMonitor, 36, 36, 1);
     if (!ImageWindows[2])
-        ImageWindows[2] =
-            CreateMainChild(window, L"Monitor", wide ? ClientWidth - 60 : ClientWidth - 20,
-                            ClientHeight - (wide ? 38 : 72), 20, 20, 2);
+        ImageWindows[2] = CreateMainChild(window, L"Monitor", layout.HalfMonitor, 20, 20, 2);
     return 0;
 }
 
@@ -124,9 +118,12 @@ LRESULT CloseMonitorCommand(HWND) {
 LRESULT TransparencyCommand(HWND window, LPARAM) {
     if (!TransparencyMode) {
         if (!TransparentToolWindow) {
-            const int x = PaletteWidth + (LayoutMode == 1 ? 286 : 91);
+            MainLayout layout;
+            ComputeLayout(ClientWidth, ClientHeight, &layout);
+            const RECT& place = layout.TransparentTool;
             TransparentToolWindow =
-                CreateMainChild(window, L"Transparent", x, ClientHeight - 38, 63, 32, 0);
+                CreateMainChild(window, L"Transparent", place, place.right - place.left,
+                                place.bottom - place.top, 0);
         }
         CheckMenuItem(MainMenu, CMD_TRANSPARENCY, MF_BYCOMMAND | MF_CHECKED);
         TransparencyMode = 1;

@@ -1,5 +1,5 @@
-// The main window: its creation, the layout of its children and the soft-key menu's
-// commands. Most commands are carried out by the canvas or a dialog.
+// The main window: its creation and the soft-key menu's commands. Most commands are carried
+// out by the canvas or a dialog; layout.cpp places the children.
 #include "shell/shell.h"
 #include "shell/editor_state.h"
 #include "canvas/canvas.h"
@@ -9,6 +9,8 @@
 
 // Set by Exit once the save prompt has been answered, so the close it sends asks no more.
 static int CloseConfirmed;
+// Handed to the shell library's activation helpers, which keep the input panel's state in it.
+static SHACTIVATEINFO ActivateInfo;
 
 static HWND CreateChild(const WCHAR* className, const WCHAR* title, DWORD style, HWND parent,
                         LPVOID parameter) {
@@ -36,7 +38,7 @@ static LRESULT OnCreate(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
     CurrentTool = TOOL_PEN;
-    ImageBitmap = nullptr;
+    DiscardImage(); // a new main window starts with no image
     LineWidth = 1;
     LineColor = 0;
     FillColor = 0;
@@ -51,41 +53,6 @@ static LRESULT OnCreate(HWND window) {
         SendMessageW(window, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
     }
     return 0;
-}
-
-static void Place(HWND child, int x, int y, int width, int height) {
-    if (child) MoveWindow(child, x, y, width, height, TRUE);
-}
-
-LRESULT LayoutChildren(HWND, LPARAM size) {
-    int w = LOWORD(size), h = HIWORD(size);
-    ClientWidth = w;
-    ClientHeight = h;
-    PaletteWidth = ((h - 8) / 17) * 3 + 1;
-    WideLayoutMinWidth = PaletteWidth + 411;
-    LayoutMode = w >= WideLayoutMinWidth ? 1 : 2;
-    const int p = PaletteWidth;
-    const bool wide = LayoutMode == 1;
-    ViewWidth = w - p - 12;
-    ViewHeight = h - (wide ? 40 : 80);
-    // Narrow: the tool bar has a row of its own above the line bar and the opacity tool.
-    Place(ToolBarWindow, p + 8, h - (wide ? 38 : 72), 187, 32);
-    Place(LineBarWindow, wide ? p + 203 : p + 8, h - 38, 81, 32);
-    Place(TransparentToolWindow, wide ? p + 286 : p + 91, h - 38, 63, 32);
-    Place(PaletteWindow, 4, 4, p, h - 8);
-    Place(ViewWindow, p + 8, 4, ViewWidth, ViewHeight);
-    Place(ImageWindows[0], -1 - ViewScrollX, -1 - ViewScrollY, CanvasWidth * Scale + 2,
-          CanvasHeight * Scale + 2);
-    if (CanvasWidth == 32) Place(ImageWindows[1], w - 40, h - 38, 34, 34);
-    Place(ImageWindows[2], wide ? w - 60 : w - 20, h - (wide ? 38 : 72), 18, 18);
-    // A new scale or image size leaves the view's own size alone, so the view would not
-    // hear of it: bring its scroll ranges and the canvas's place in line here.
-    UpdateViewScrolling();
-    return 0;
-}
-
-void LayOutAgain(HWND window) {
-    SendMessageW(window, WM_SIZE, 0, MAKELPARAM(ClientWidth, ClientHeight));
 }
 
 static LRESULT SendToCanvas(int command) {

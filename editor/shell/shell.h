@@ -1,9 +1,37 @@
-// The editor shell: start-up, the main window and its commands, the save prompt and error
-// reporting, and the dialog boxes.
+// The editor shell: start-up, the main window and its layout and commands, the save prompt,
+// and the dialog boxes. The top of the editor: nothing below includes this header.
 #pragma once
 #include <windows.h>
+#include <aygshell.h>
 
-// Start-up: everything the program entry does, returning the exit code.
+// ---- State the shell owns ------------------------------------------------------------------
+extern HMENU MainMenu;
+extern HWND MenuBarWindow;
+extern int MenuBarHeight;
+extern HWND ToolBarWindow;
+extern HWND LineBarWindow;
+extern HWND PaletteWindow;
+
+// Layout values, written by the layout pass.
+extern int ClientWidth;
+extern int ClientHeight;
+extern int PaletteWidth;
+extern int WideLayoutMinWidth;
+extern int LayoutMode; // 1 wide, 2 narrow
+extern int ViewWidth;
+extern int ViewHeight;
+
+// The dialogs' memory of the values they opened with.
+extern int PrevCanvasWidth;
+extern int PrevCanvasHeight;
+extern int PrevScale;
+extern int CanvasSizeChoice; // 0 "16 x 16", 1 "32 x 32"
+
+// Puts the shell's state back to its start values.
+void ResetShellState();
+
+// ---- Start-up ---------------------------------------------------------------------------------
+// Everything the program entry does, returning the exit code.
 int RunEditor(HINSTANCE instance, HINSTANCE previous, int showCommand);
 // Everything up to the message loop: 1 when the main window is up and the loop should run,
 // 0 when the program ends at once (another instance runs, or the window was not created).
@@ -12,10 +40,21 @@ int StartEditor(HINSTANCE instance, HINSTANCE previous, int showCommand);
 int RunMessageLoop();
 void RegisterEditorClasses(HINSTANCE instance);
 
+// ---- Main window and its layout --------------------------------------------------------------
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Where the children go at a client size; the one place that knows the layout's rules.
+struct MainLayout {
+    int Mode;         // 1 wide, 2 narrow
+    int WideMinWidth; // the narrowest client area that takes the wide layout
+    RECT ToolBar, LineBar, TransparentTool, Palette, View;
+    RECT FullMonitor, HalfMonitor; // where each monitor stands at its layout size
+};
+void ComputeLayout(int width, int height, MainLayout* layout);
+// The WM_SIZE handler: stores the layout values and places every child that exists.
 LRESULT LayoutChildren(HWND window, LPARAM size);
-// Lays the children out again at the current client size (sends WM_SIZE), as after the
-// canvas was created, the scale changed or the image got another size.
+// Lays the children out again at the current client size (sends WM_SIZE), after anything
+// that moves or resizes one: the canvas created, the scale or the image size changed.
 void LayOutAgain(HWND window);
 // Creates the canvas if it is missing (command 50); command is the one being handled.
 LRESULT EnsureCanvas(HWND window, int command);
@@ -28,12 +67,11 @@ LRESULT OpenMonitorCommand(HWND window);
 LRESULT CloseMonitorCommand(HWND window);
 LRESULT TransparencyCommand(HWND window, LPARAM lParam);
 
-// Save prompt and error reporting.
+// ---- Save prompt ------------------------------------------------------------------------------
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption);
 int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, const WCHAR* caption);
-void ReportError(HWND owner, const WCHAR* format, const WCHAR* name, const WCHAR* caption);
 
-// Dialog boxes.
+// ---- Dialog boxes -----------------------------------------------------------------------------
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK CanvasSizeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ScaleDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,16 +15,6 @@ static LRESULT ToolBarCreate() {
     return 0;
 }
 
-// Leaving the rectangle-copy tool drops its selection outline; a pasted block still
-// floating is placed where it stands (once, as one undo step) so that it is not lost.
-static void LeaveCopyTool() {
-    HWND canvas = ImageWindows[0];
-    if (Floating && canvas) PlaceFloatingBlock(canvas);
-    Floating = 0;
-    SelectionShown = 0;
-    if (canvas) InvalidateRect(canvas, nullptr, FALSE);
-}
-
 static LRESULT ToolBarTap(HWND window, LPARAM position) {
     int cell = LOWORD(position) / ICON_CELL;
     if (TransparencyMode) {
@@ -36,7 +26,10 @@ static LRESULT ToolBarTap(HWND window, LPARAM position) {
     }
     PreviousTool = CurrentTool;
     if (cell < TOOL_COUNT) CurrentTool = cell;
-    if (PreviousTool == TOOL_COPYRECT && CurrentTool != TOOL_COPYRECT) LeaveCopyTool();
+    // Leaving the rectangle-copy tool drops its selection outline; a pasted block still
+    // floating is placed where it stands (once, as one undo step) so that it is not lost.
+    if (PreviousTool == TOOL_COPYRECT && CurrentTool != TOOL_COPYRECT)
+        LeaveCopyTool(ImageWindows[0]);
     InvalidateRect(window, nullptr, FALSE);
     return 0;
 }

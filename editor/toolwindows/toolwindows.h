@@ -1,5 +1,6 @@
 // The tool windows: tool bar, line bar, palette bar, opaque/transparent tool and the view
-// window that scrolls the canvas. They change editor state and repaint themselves.
+// window that scrolls the canvas and places it. They change editor state and repaint
+// themselves.
 #pragma once
 #include <windows.h>
 
@@ -32,9 +33,14 @@ void PaintIconRow(HWND window, const HICON* icons, int count, int chosen);
 int DrawFilledRectangle(HDC dc, int penStyle, int penWidth, COLORREF penColor, COLORREF fill,
                         int left, int top, int right, int bottom);
 
-// View window.
+// View window. The scroll offset of the canvas inside it, in screen pixels.
+extern int ViewScrollX;
+extern int ViewScrollY;
 // Re-ranges the view's scroll bars, clamps the scroll position and re-places the canvas.
 // The view does this itself when its size changes; the main window calls it after the
 // scale or the image size changed or the canvas was created, since the view's size then
 // stays the same and the view hears of nothing.
 void UpdateViewScrolling();
+
+// Puts the tool windows' state back to its start values.
+void ResetToolWindowsState();

@@ -8,6 +8,8 @@
 #define SAMPLE_ICON_SHOWN 64 // the start picture shows its icons at twice their size
 #define START_BANDS 8
 
+int ViewScrollX;
+int ViewScrollY;
 static int ViewClientWidth;
 static int ViewClientHeight;
 // The ranges the scroll bars show.
@@ -256,4 +258,11 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CAPTURECHANGED: EndBand(window); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void ResetToolWindowsState() {
+    PreviousTool = 0;
+    PaletteCell = 0;
+    PaletteTarget = 0;
+    ViewScrollX = ViewScrollY = 0;
 }

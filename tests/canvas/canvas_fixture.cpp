@@ -7,33 +7,19 @@
 static HWND Parent;
 static HWND Canvas;
 
-void ResetCanvasState() {
-    Scale = 10;
-    MeshOn = 1;
-    CurrentTool = 0;
+// The state a canvas starts from, with the line width the main window gives at creation.
+static void StartFromFreshState() {
+    ResetEditorState();
+    ResetCanvasState();
     LineWidth = 1;
-    LineColor = COLOR_BLACK;
-    FillColor = COLOR_BLACK;
-    TransparencyMode = 0;
-    OpacityTool = 0;
-    Modified = 0;
-    SelectionShown = 0;
-    Floating = 0;
-    ClipValid = 0;
-    SetRectEmpty(&Selection);
-    SetRectEmpty(&PasteRect);
-    PastePos = PasteBase = POINT{0, 0};
-    StrokeActive = 0;
 }
 
 HWND OpenCanvas(int width, int height, int scale, int parentWidth, int parentHeight) {
-    ResetCanvasState();
+    StartFromFreshState();
     Scale = scale;
     CanvasWidth = width;
     CanvasHeight = height;
     SizeChosen = 1;
-    ImagePending = 0;
-    DiscardImage();
     Parent = MakeTestWindow(L"CanvasTestParent", WS_POPUP | WS_VISIBLE, parentWidth, parentHeight,
                             nullptr, (HBRUSH)GetStockObject(GRAY_BRUSH));
     Canvas =

@@ -12,10 +12,9 @@
 #define COLOR_CANVAS_BACKGROUND RGB(0x48, 0x48, 0x48)
 #define COLOR_MONITOR_BACKGROUND RGB(0x80, 0x80, 0x80)
 
-// Resets the editor state the canvas reads to its start values.
-void ResetCanvasState();
 // Makes a parent of the given client size and a canvas for a width x height image at the
-// given scale inside it; the image is new and white. Returns the canvas.
+// given scale inside it, from the editor's start state; the image is new and white. Returns
+// the canvas.
 HWND OpenCanvas(int width, int height, int scale, int parentWidth = 700, int parentHeight = 700);
 // Closes the monitors, the canvas and its parent; leaves the image store for the next test.
 void CloseCanvas();

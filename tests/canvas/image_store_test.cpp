@@ -93,14 +93,9 @@ HLOCAL LoadBitmapSlot(int bitCount, int width, int height, const std::vector<DWO
 class ImageStore : public testing::Test {
   protected:
     void SetUp() override {
-        DiscardImage();
-        ReleaseSlot(0);
-        ImageSlots[0].AndMask = nullptr;
-        TransparencyMode = 0;
-        ImagePending = 0;
-        SizeChosen = 0;
-        CanvasWidth = CanvasHeight = 32;
-        InitPalette();
+        ResetEditorState();
+        ResetCanvasState();
+        ResetFilesState();
         ClearSeenBoxes();
     }
     void TearDown() override {

@@ -96,7 +96,7 @@ TEST_F(CanvasLoad, AnIconsMaskBecomesTheCanvasMaskAndIsSavedAfterTheModeIsLeft) 
     TransparencyMode = 0;
     DocumentKind = DOCUMENT_ICON_FILE;
     std::wstring path = PathOf(L"b.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 32, 32));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     ReleaseHeldIcon();
     ReleaseSlot(0);
     lstrcpyW(ImageSlots[0].Path, path.c_str());

@@ -101,9 +101,6 @@ void CanvasFromSlot(int slot) {
 }
 
 void ResetFileState() {
-    ReleaseHeldIcon();
-    for (int i = 0; i < SLOT_COUNT; i++)
-        ReleaseSlot(i);
-    DocumentPath[0] = DocumentTitle[0] = DocumentDirectory[0] = 0;
+    ResetFilesState();
     DocumentKind = 0;
 }

@@ -1,7 +1,9 @@
 // What the file tests share: a test folder, files written into it, the messages expected,
 // and a stand-in for the canvas's image that the writers read.
 #pragma once
+#include "canvas/canvas.h"
 #include "file_builders.h"
+#include "files/files.h"
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
@@ -34,3 +36,15 @@ void ClearCanvasImage();
 void CanvasFromSlot(int slot);
 // Empties every slot and releases the held icon.
 void ResetFileState();
+
+// The canvas's image as the save commands hand it to the bitmap and the icon writer.
+inline const ImageToWrite* CanvasBitmap() {
+    static ImageToWrite image;
+    CanvasImageToWrite(false, &image);
+    return &image;
+}
+inline const ImageToWrite* CanvasIcon() {
+    static ImageToWrite image;
+    CanvasImageToWrite(true, &image);
+    return &image;
+}

@@ -6,6 +6,7 @@
 // PIXMORA_FUZZ_CASES (default 10000) and PIXMORA_FUZZ_SEED (default 1) steer a run.
 #include "canvas/canvas.h"
 #include "file_builders.h"
+#include "files_test_support.h"
 #include "files/files.h"
 #include "shell/editor_state.h"
 #include "shell/shell.h"
@@ -289,8 +290,8 @@ bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canv
     if ((seed.icon || number % 10 == 0) && ImageInfo && ImageBits) {
         std::wstring saved = folder + (seed.icon ? L"\\saved.ico" : L"\\saved.bmp");
         DocumentKind = seed.icon ? DOCUMENT_ICON_FILE : DOCUMENT_BITMAP_FILE;
-        bool written = seed.icon ? WriteIconFile(saved.c_str(), CanvasWidth, CanvasHeight)
-                                 : WriteDib(canvas, saved.c_str(), CanvasWidth, CanvasHeight);
+        bool written = seed.icon ? WriteIconFile(saved.c_str(), CanvasIcon())
+                                 : WriteDib(canvas, saved.c_str(), CanvasBitmap());
         bool read = written && (seed.icon ? ReadIconFile(saved.c_str())
                                           : ReadDibFile(1, saved.c_str()) != nullptr);
         ReleaseSlot(1);

@@ -105,9 +105,9 @@ TEST(Interop, FilesOtherProgramsWroteLoadAndGoBack) {
         if (icon) {
             DocumentKind = DOCUMENT_ICON_FILE;
             CanvasMaskFromSlot(ImageSlots[0]);
-            ASSERT_TRUE(WriteIconFile(out.c_str(), CanvasWidth, CanvasHeight));
+            ASSERT_TRUE(WriteIconFile(out.c_str(), CanvasIcon()));
         } else {
-            ASSERT_TRUE(WriteDib(nullptr, out.c_str(), CanvasWidth, CanvasHeight));
+            ASSERT_TRUE(WriteDib(nullptr, out.c_str(), CanvasBitmap()));
         }
         WriteExpect(out, want);
         ClearCanvasImage();
@@ -134,11 +134,11 @@ TEST(Interop, PixmorasOwnFilesAreWrittenForOtherPrograms) {
                                  {q.rgbRed, q.rgbGreen, q.rgbBlue, (BYTE)(clear(x, y) ? 0 : 255)});
             }
         std::wstring base = folder + L"\\pixmora" + std::to_wstring(size);
-        ASSERT_TRUE(WriteDib(nullptr, (base + L".bmp").c_str(), size, size));
+        ASSERT_TRUE(WriteDib(nullptr, (base + L".bmp").c_str(), CanvasBitmap()));
         WriteExpect(base + L".bmp", bitmap);
         ResetFileState();
         SetCanvasMask(clear);
-        ASSERT_TRUE(WriteIconFile((base + L".ico").c_str(), size, size));
+        ASSERT_TRUE(WriteIconFile((base + L".ico").c_str(), CanvasIcon()));
         WriteExpect(base + L".ico", icon);
         ClearCanvasImage();
         ResetFileState();

@@ -59,7 +59,7 @@ void ExpectSlotMatchesCanvas(const ImageSlot& slot) {
 TEST_F(Writers, ANewSixteenBySixteenImageMakesA246ByteBitmap) {
     SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
     std::wstring path = PathOf(L"a.bmp");
-    ASSERT_TRUE(WriteDib(nullptr, path.c_str(), 16, 16));
+    ASSERT_TRUE(WriteDib(nullptr, path.c_str(), CanvasBitmap()));
     Bytes file = ReadWholeFile(path);
     ASSERT_EQ(246u, file.size());
     EXPECT_EQ('B', file[0]);
@@ -74,7 +74,7 @@ TEST_F(Writers, ANewSixteenBySixteenImageMakesA246ByteBitmap) {
     // Transparency is no part of a bitmap.
     SetCanvasMask([](int x, int) { return x < 8; });
     TransparencyMode = 1;
-    ASSERT_TRUE(WriteDib(nullptr, path.c_str(), 16, 16));
+    ASSERT_TRUE(WriteDib(nullptr, path.c_str(), CanvasBitmap()));
     TransparencyMode = 0;
     EXPECT_EQ(file, ReadWholeFile(path));
     ExpectOnlyFiles({L"a.bmp"});
@@ -90,12 +90,12 @@ TEST_F(Writers, EveryFormatIsWrittenAsItIsAndReadsBackTheSame) {
                                                 : (DWORD)(x * 0x10305 + y * 0x50301);
                            });
             std::wstring bmp = PathOf(L"a.bmp"), ico = PathOf(L"a.ico");
-            ASSERT_TRUE(WriteDib(nullptr, bmp.c_str(), width, 11));
+            ASSERT_TRUE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
             Bytes file = ReadWholeFile(bmp);
             EXPECT_EQ(bits, GetLE16(file, 28));
             ASSERT_TRUE(ReadBitmap(bmp));
             ExpectSlotMatchesCanvas(ImageSlots[0]);
-            ASSERT_TRUE(WriteIconFile(ico.c_str(), width, 11));
+            ASSERT_TRUE(WriteIconFile(ico.c_str(), CanvasIcon()));
             ReleaseHeldIcon();
             ASSERT_TRUE(ReadIcon(ico));
             ExpectSlotMatchesCanvas(ImageSlots[0]);
@@ -109,7 +109,7 @@ TEST_F(Writers, EveryFormatIsWrittenAsItIsAndReadsBackTheSame) {
 TEST_F(Writers, ANewSixteenBySixteenIconHasTheFormatsFields) {
     SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
     std::wstring path = PathOf(L"a.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     Bytes file = ReadWholeFile(path);
     ASSERT_EQ(318u, file.size());
     EXPECT_EQ(0, GetLE16(file, 0));
@@ -132,7 +132,7 @@ TEST_F(Writers, ANewSixteenBySixteenIconHasTheFormatsFields) {
     EXPECT_TRUE(std::all_of(file.begin() + 254, file.end(), [](BYTE b) { return b == 0; }));
     // The icon made stays held; saving again gives the same bytes.
     ASSERT_NE(nullptr, IconEntries);
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     EXPECT_EQ(file, ReadWholeFile(path));
     ExpectOnlyFiles({L"a.ico"});
 }
@@ -143,10 +143,10 @@ TEST_F(Writers, TransparentPixelsAreBlackInTheFileAndKeepTheirColourInTheImage) 
     SetCanvasMask(transparent);
     TransparencyMode = 1;
     std::wstring path = PathOf(L"a.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     // Leaving the mode keeps the edited mask in every later save.
     TransparencyMode = 0;
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     EXPECT_EQ(RGB(255, 0, 0), DibPixelColor(ImageInfo, ImageBits, 12, 1));
     ReleaseHeldIcon();
     ASSERT_TRUE(ReadIcon(path));
@@ -163,7 +163,7 @@ TEST_F(Writers, WithoutBlackInTheTableTransparentPixelsTakeTheDarkestColour) {
     SetCanvasImage(8, 2, 1, {{0, 0, 200, 0}, {60, 0, 0, 0}}, [](int, int) { return 0u; });
     SetCanvasMask([](int x, int) { return x < 3; });
     std::wstring path = PathOf(L"a.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 8, 2));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     Bytes file = ReadWholeFile(path);
     size_t pixels = 22 + 40 + 8;
     EXPECT_EQ(0xE0, file[pixels]);     // bottom row: x 0 to 2 take entry 1
@@ -175,7 +175,7 @@ TEST_F(Writers, ThirtyTwoBitIconsCarryTheMaskInTheirAlpha) {
     SetCanvasImage(16, 16, 32, {}, [](int, int) { return 0x00336699u; });
     SetCanvasMask([](int x, int) { return x == 0; });
     std::wstring path = PathOf(L"a.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 16, 16));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     Bytes file = ReadWholeFile(path);
     size_t pixels = 22 + 40;
     EXPECT_EQ(0u, GetLE32(file, pixels));              // bottom row, x 0: transparent
@@ -201,7 +201,7 @@ TEST_F(Writers, TheHeldIconIsWrittenBackWithOnlyTheEditedImageChanged) {
     DocumentKind = DOCUMENT_ICON_FILE;
     ImageBits[0] = 0xCC; // an edit in the bottom row
     std::wstring path = PathOf(L"out.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 32, 32));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     Bytes written = ReadWholeFile(path);
     ASSERT_EQ(original.size(), written.size());
     // The directory and the other two images are as they were read.
@@ -238,7 +238,7 @@ TEST_F(Writers, OffsetsFollowTheBlocksAsWrittenAndAnImageOfAnotherFormatGetsANew
     // The image became 20 x 12 at 24 bits: its entry is made anew, the other is kept.
     SetCanvasImage(20, 12, 24, {}, [](int x, int y) { return (DWORD)(x * 0x0A0B0C + y); });
     std::wstring path = PathOf(L"out.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), 20, 12));
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     Bytes written = ReadWholeFile(path);
     size_t smallSize = GetLE32(original, 6 + 8);
     EXPECT_EQ(38u, GetLE32(written, 6 + 12));
@@ -267,8 +267,8 @@ TEST_F(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
         holds[n++] = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  0, nullptr);
     AnswerOk(2);
-    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 16, 16));
-    EXPECT_FALSE(WriteIconFile(ico.c_str(), 16, 16));
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), CanvasIcon()));
     for (HANDLE h : holds)
         CloseHandle(h);
     EXPECT_EQ(Boxes({{L"WriteDib", L"failed in openning a file!"},
@@ -283,8 +283,8 @@ TEST_F(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
     SetFileAttributesW(bmp.c_str(), FILE_ATTRIBUTE_READONLY);
     std::wstring nowhere = PathOf(L"no\\such\\a.ico");
     AnswerOk(2);
-    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 16, 16));
-    EXPECT_FALSE(WriteIconFile(nowhere.c_str(), 16, 16));
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+    EXPECT_FALSE(WriteIconFile(nowhere.c_str(), CanvasIcon()));
     EXPECT_EQ(Boxes({{L"WriteDib", L"failed in openning a file!"},
                      {L"Mosaro", L"Could not open a file :" + nowhere}}),
               TakeBoxes());
@@ -292,7 +292,7 @@ TEST_F(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
 
     // Once free, the save replaces the file whole.
     SetFileAttributesW(bmp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(WriteDib(nullptr, bmp.c_str(), 16, 16));
+    EXPECT_TRUE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
     EXPECT_EQ(246u, ReadWholeFile(bmp).size());
     ExpectOnlyFiles({L"a.bmp", L"a.ico"});
 }
@@ -302,7 +302,7 @@ TEST_F(Writers, ANameOutsideTheCodePageWritesThatFileAndNoOther) {
     Bytes decoy = {'d'};
     Write(L"a.bmp", decoy);
     std::wstring wide = PathOf(L"\u0101.bmp");
-    EXPECT_TRUE(WriteDib(nullptr, wide.c_str(), 16, 16));
+    EXPECT_TRUE(WriteDib(nullptr, wide.c_str(), CanvasBitmap()));
     EXPECT_EQ(246u, ReadWholeFile(wide).size());
     EXPECT_EQ(decoy, ReadWholeFile(PathOf(L"a.bmp")));
 }
@@ -324,8 +324,8 @@ TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
     ASSERT_TRUE(WriteWholeFile(ico, old));
     SetCanvasImage(120, 120, 24, {}, [](int x, int y) { return (DWORD)(x * y); });
     AnswerOk(1);
-    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), 120, 120));
-    EXPECT_FALSE(WriteIconFile(ico.c_str(), 120, 120));
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), CanvasIcon()));
     Boxes boxes = TakeBoxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(L"WriteDib", boxes[0].first);

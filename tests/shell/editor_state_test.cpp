@@ -1,5 +1,7 @@
 // The editor's state at process start and the start palette.
+#include "canvas/canvas.h"
 #include "shell/editor_state.h"
+#include "shell/shell.h"
 #include <gtest/gtest.h>
 
 TEST(EditorState, StartValuesAreTheEditorsFreshStart) {

@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "shell/editor_state.h"
 #include "shell/shell.h"
+#include "shell/report.h"
 #include "soft_keys.h"
 #include "test_support.h"
 #include <gtest/gtest.h>

@@ -1,6 +1,8 @@
 // The test parent window and the helpers that make tool windows under it.
 #include "tool_window_fixture.h"
 #include "canvas/canvas.h"
+#include "shell/editor_state.h"
+#include "toolwindows/toolwindows.h"
 #include "test_support.h"
 
 static HWND TestParent() {
@@ -13,21 +15,10 @@ static HWND TestParent() {
 
 void ToolWindowTest::SetUp() {
     ClearSeenBoxes();
-    InitPalette();
-    CurrentTool = 0;
-    PreviousTool = 0;
-    PaletteTarget = 0;
-    SelectionShown = 0;
-    Floating = 0;
-    LineWidth = 1;
-    LineColor = FillColor = 0;
-    Scale = 10;
-    CanvasWidth = CanvasHeight = 32;
-    TransparencyMode = 0;
-    NoCanvas = 1;
-    ImageWindows[0] = nullptr;
-    ViewWindow = nullptr;
-    TransparentToolWindow = nullptr;
+    ResetEditorState();
+    ResetToolWindowsState();
+    ResetCanvasState();
+    LineWidth = 1; // as the main window sets it at creation
 }
 
 void ToolWindowTest::TearDown() {

@@ -1,0 +1,71 @@
+// Drawing by image cells, shared by the canvas's paint, the drawing tools and copy and paste:
+// which cells a device context shows, where a DIB's rows lie, and the checkered frame.
+#include "canvas/canvas.h"
+#include "shell/editor_state.h"
+
+static int Clamp(int value, int low, int high) {
+    return value < low ? low : value > high ? high : value;
+}
+
+int DibSourceY(const BITMAPINFO* info, int top, int rows) {
+    int height = info->bmiHeader.biHeight;
+    // Bottom-up rows are counted from the last stored row, top-down ones from the first.
+    return height > 0 ? height - top - rows : top;
+}
+
+bool VisibleCells(HDC dc, int scale, RECT* cells) {
+    RECT clip;
+    int kind = GetClipBox(dc, &clip);
+    if (kind == NULLREGION) return false;
+    if (kind == ERROR) SetRect(&clip, 0, 0, CanvasWidth * scale, CanvasHeight * scale);
+    cells->left = Clamp(clip.left / scale, 0, CanvasWidth);
+    cells->top = Clamp(clip.top / scale, 0, CanvasHeight);
+    cells->right = Clamp((clip.right + scale - 1) / scale, 0, CanvasWidth);
+    cells->bottom = Clamp((clip.bottom + scale - 1) / scale, 0, CanvasHeight);
+    return cells->left < cells->right && cells->top < cells->bottom;
+}
+
+// One pass of the checkered frame: every second border cell from `start`, in one colour.
+// Cells outside the clip box are skipped: a large selection on a scrolled canvas would
+// otherwise cost thousands of drawing calls per stylus move.
+static void FramePass(HDC dc, const RECT* r, int scale, int start, const RECT* clip) {
+    int width = r->right - r->left;
+    int height = r->bottom - r->top;
+    for (int i = start; i < width || i < height; i += 2) {
+        int cells[4][2] = {{r->left + i, r->top},
+                           {r->left + i, r->bottom - 1},
+                           {r->left, r->top + i},
+                           {r->right - 1, r->top + i}};
+        for (int k = 0; k < 4; k++) {
+            if ((k < 2 && i >= width) || (k >= 2 && i >= height)) continue;
+            int x = cells[k][0], y = cells[k][1];
+            if ((x + 1) * scale <= clip->left || x * scale >= clip->right ||
+                (y + 1) * scale <= clip->top || y * scale >= clip->bottom)
+                continue;
+            Rectangle(dc, x * scale, y * scale, (x + 1) * scale, (y + 1) * scale);
+        }
+    }
+}
+
+void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale) {
+    RECT r = {left, top, right, bottom};
+    if (right <= left || bottom <= top) return; // no pixel selected, nothing to frame
+    RECT clip;
+    int kind = GetClipBox(dc, &clip);
+    if (kind == NULLREGION) return;
+    if (kind == ERROR) SetRect(&clip, left * scale, top * scale, right * scale, bottom * scale);
+    HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+    HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    if (black && white) {
+        HGDIOBJ previousPen = SelectObject(dc, black);
+        HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+        FramePass(dc, &r, scale, 0, &clip);
+        SelectObject(dc, white);
+        SelectObject(dc, GetStockObject(WHITE_BRUSH));
+        FramePass(dc, &r, scale, 1, &clip);
+        SelectObject(dc, previousPen);
+        SelectObject(dc, previousBrush);
+    }
+    if (black) DeleteObject(black);
+    if (white) DeleteObject(white);
+}

@@ -1,0 +1,121 @@
+// The one-step undo store: a snapshot of what a stroke edits (the mask in the Opaque/
+// Transparency mode, else the image), exchanged with it by Undo and Redo.
+#include "canvas/bitmaps.h"
+#include "canvas/canvas.h"
+#include "shell/editor_state.h"
+
+static HBITMAP UndoBitmap;
+static BYTE* UndoBits;
+static BITMAPINFO* UndoInfo;
+int UndoAvailable;
+int RedoAvailable;
+int UndoHoldsMask;
+
+void DropUndoHistory() {
+    UndoAvailable = 0;
+    RedoAvailable = 0;
+    UndoHoldsMask = 0;
+    FreeBitmap(&UndoBitmap, &UndoBits, &UndoInfo);
+}
+
+// The bitmap a snapshot of the mask or of the image belongs to.
+static BITMAPINFO* SubjectInfo(int mask) {
+    return mask ? MaskInfo : ImageInfo;
+}
+static bool SubjectExists(int mask) {
+    return mask ? MaskBitmap && MaskBits && MaskInfo : ImageBitmap && ImageBits && ImageInfo;
+}
+
+// The store holds a snapshot that may be exchanged with what it was taken from.
+static bool StoreMatchesSubject() {
+    return UndoBitmap && UndoBits && UndoInfo && SubjectExists(UndoHoldsMask) &&
+           SameLayout(UndoInfo, SubjectInfo(UndoHoldsMask));
+}
+
+static int SnapshotOf(HWND window, int mask) {
+    if (!SubjectExists(mask)) {
+        DropUndoHistory();
+        return 0;
+    }
+    BITMAPINFO* subject = SubjectInfo(mask);
+    if (UndoBitmap && (UndoHoldsMask != mask || !SameLayout(UndoInfo, subject))) DropUndoHistory();
+    if (!UndoBitmap) {
+        UndoAvailable = RedoAvailable = 0;
+        int bitCount = InfoBitCount(subject);
+        BITMAPINFO* info;
+        BYTE* bits;
+        HBITMAP bitmap =
+            MakeBitmap(window, L"TakeSnapshot", bitCount, InfoWidth(subject), InfoHeight(subject),
+                       InfoTable(subject), TableEntries(bitCount), &info, &bits);
+        if (!bitmap) return 0;
+        UndoBitmap = bitmap;
+        UndoBits = bits;
+        UndoInfo = info;
+    }
+    CopyMemory(UndoBits, mask ? MaskBits : ImageBits, InfoPixelBytes(subject));
+    UndoHoldsMask = mask;
+    UndoAvailable = 1;
+    RedoAvailable = 0;
+    return 1;
+}
+
+int TakeSnapshot(HWND window) {
+    return SnapshotOf(window, TransparencyMode && MaskBitmap);
+}
+
+int TakeImageSnapshot(HWND window) {
+    return SnapshotOf(window, 0);
+}
+
+void RestoreSnapshot(HWND, HDC target) {
+    if (!target || !StoreMatchesSubject()) return;
+    HBITMAP subject = UndoHoldsMask ? MaskBitmap : ImageBitmap;
+    if (GetCurrentObject(target, OBJ_BITMAP) == subject) {
+        CopyMemory(UndoHoldsMask ? MaskBits : ImageBits, UndoBits, InfoPixelBytes(UndoInfo));
+        return;
+    }
+    HDC source = CreateCompatibleDC(target);
+    if (!source) return;
+    HGDIOBJ old = SelectObject(source, UndoBitmap);
+    BitBlt(target, 0, 0, InfoWidth(UndoInfo), InfoHeight(UndoInfo), source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+template <typename T> static void Exchange(T& a, T& b) {
+    T t = a;
+    a = b;
+    b = t;
+}
+
+void SwapSnapshot() {
+    if (!StoreMatchesSubject()) return;
+    if (UndoHoldsMask) {
+        Exchange(MaskBitmap, UndoBitmap);
+        Exchange(MaskBits, UndoBits);
+        Exchange(MaskInfo, UndoInfo);
+    } else {
+        Exchange(ImageBitmap, UndoBitmap);
+        Exchange(ImageBits, UndoBits);
+        Exchange(ImageInfo, UndoInfo);
+    }
+}
+
+// One exchange of the undo step when the history allows it, else the message saying why not.
+static bool ExchangeStep(int allowed, const WCHAR* refusal) {
+    if (!allowed || !StoreMatchesSubject()) {
+        MessageBoxW(MainWindow, refusal, L"Mosaro", MB_OK);
+        return false;
+    }
+    SwapSnapshot();
+    RefreshViews(ImageWindows[0], FALSE);
+    return true;
+}
+
+void UndoCommand() {
+    if (ExchangeStep(UndoAvailable, L"There's No undo item!")) RedoAvailable = 1;
+}
+
+void RedoCommand() {
+    if (ExchangeStep(RedoAvailable, L"There's No redo item!")) UndoAvailable = RedoAvailable = 0;
+}
