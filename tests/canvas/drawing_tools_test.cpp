@@ -2,7 +2,7 @@
 // the snapshot per press and what a stroke leaves behind.
 #include "canvas/canvas.h"
 #include "canvas_fixture.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "files_test_support.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 #include <cstring>
 

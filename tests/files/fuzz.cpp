@@ -8,7 +8,7 @@
 #include "file_builders.h"
 #include "files_test_support.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "shell/shell.h"
 #include "test_support.h"
 #include <cstdio>
