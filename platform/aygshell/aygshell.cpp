@@ -438,4 +438,7 @@ void WINAPI SHFitMaximizedToDevice(HWND window, MINMAXINFO* info) {
     info->ptMaxPosition = {screen.left - monitor.rcMonitor.left,
                            screen.top - monitor.rcMonitor.top};
     info->ptMaxSize = {screen.right - screen.left, screen.bottom - screen.top};
+    // The device's screen has one size. Wine's X11 driver restores a maximised window when
+    // no window manager confirms the state; restored, it still keeps that size.
+    info->ptMinTrackSize = info->ptMaxTrackSize = info->ptMaxSize;
 }

@@ -65,6 +65,12 @@ TEST_F(SetupWindowTest, MaximisedMeansTheHandheldScreenUprightAndTurned) {
         else
             EXPECT_EQ(exit.bottom, client.bottom - 8);
     }
+    // Restored (as Wine's X11 driver does without a window manager), it keeps the size.
+    ShowWindow(main, SW_RESTORE);
+    RECT window = {};
+    GetWindowRect(main, &window);
+    EXPECT_EQ(window.right - window.left, std::min<int>(480, work.right - work.left));
+    EXPECT_EQ(window.bottom - window.top, std::min<int>(640, work.bottom - work.top));
 }
 
 TEST_F(SetupWindowTest, AgreementWindowFollowsTheTurnOfTheDevice) {
