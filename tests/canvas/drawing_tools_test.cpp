@@ -16,19 +16,6 @@ class DrawingTools : public testing::Test {
     void TearDown() override { CloseCanvas(); }
 };
 
-TEST_F(DrawingTools, PenSegmentsLeaveTheirEndPointOut) {
-    StylusDown(canvas, At(0), At(0));
-    for (int x = 1; x <= 5; x++)
-        StylusMove(canvas, At(x), At(0));
-    StylusUp(canvas, At(5), At(0));
-    PumpMessages();
-    EXPECT_EQ("00000FF\n", Picture(0, 0, 7, 1));
-    EXPECT_EQ(1, Modified);
-    // The screen shows it after the full paint.
-    EXPECT_EQ(COLOR_BLACK, CellColor(canvas, 4, 0));
-    EXPECT_EQ(COLOR_WHITE, CellColor(canvas, 5, 0));
-}
-
 TEST_F(DrawingTools, PenTapsSetTheirPixelAlsoWhenTheStrokeComesBack) {
     LineColor = COLOR_RED;
     TapCell(canvas, 3, 3);
@@ -47,12 +34,21 @@ TEST_F(DrawingTools, PenTapsSetTheirPixelAlsoWhenTheStrokeComesBack) {
     EXPECT_EQ("999F\n", Picture(8, 8, 12, 9));
 }
 
-// A stroke dragged with a tool, line width and colours from cell (x0, y0) to cell (x1, y1).
+// A stroke dragged with a tool, line width and colours from cell (x0, y0) to cell (x1, y1),
+// in that many moves.
 struct Drag {
     int tool, width;
     COLORREF line, fill;
-    int x0, y0, x1, y1;
+    int x0, y0, x1, y1, moves = 8;
 };
+
+// The colour the screen shows for an image index (a hex digit) of the start palette.
+static COLORREF Shown(char index) {
+    return index == '0'   ? COLOR_BLACK
+           : index == '9' ? COLOR_RED
+           : index == 'C' ? COLOR_BLUE
+                          : COLOR_WHITE;
+}
 
 // A part of the image: the picture whose top-left pixel is (x, y), a row per line.
 struct Part {
@@ -60,11 +56,14 @@ struct Part {
     const char* rows;
 };
 
-// Figures, each dragged on a fresh image, and parts of what they leave.
+// Figures, each dragged on a fresh image, and parts of what they leave in the image and, after
+// the full paint, on the screen.
 static const struct {
     Drag drag;
     std::vector<Part> parts;
 } Figures[] = {
+    // A move to each cell: every pen segment leaves its end point out, the next one sets it.
+    {Drag(TOOL_PEN, 1, COLOR_BLACK, COLOR_BLACK, 0, 0, 5, 0, 5), {Part(0, 0, "00000FF\n")}},
     // Rectangles leave the release row and column out; the corners may come in any order.
     {Drag(TOOL_RECT, 1, COLOR_BLACK, COLOR_BLACK, 2, 3, 5, 7),
      {Part(1, 2, "FFFFF\nF000F\nF0F0F\nF0F0F\nF000F\nFFFFF\n")}},
@@ -85,7 +84,7 @@ static const struct {
      {Part(15, 15, "0\n"), Part(12, 1, "0\n")}},
 };
 
-TEST_F(DrawingTools, FiguresLeaveTheirPixels) {
+TEST_F(DrawingTools, EachStrokeOnAFreshImageLeavesItsPixels) {
     for (const auto& [d, parts] : Figures) {
         SCOPED_TRACE(testing::Message()
                      << "tool " << d.tool << " from cell " << d.x0 << ", " << d.y0);
@@ -95,12 +94,17 @@ TEST_F(DrawingTools, FiguresLeaveTheirPixels) {
         LineWidth = d.width;
         LineColor = d.line;
         FillColor = d.fill;
-        DragCells(canvas, d.x0, d.y0, d.x1, d.y1);
+        DragCells(canvas, d.x0, d.y0, d.x1, d.y1, d.moves);
+        EXPECT_EQ(1, Modified);
         for (const Part& p : parts) {
             const std::string rows = p.rows;
             const int width = (int)rows.find('\n');
             const int height = (int)std::count(rows.begin(), rows.end(), '\n');
             EXPECT_EQ(rows, Picture(p.x, p.y, p.x + width, p.y + height)) << p.x << ", " << p.y;
+            for (int y = 0; y < height; y++)
+                for (int x = 0; x < width; x++)
+                    EXPECT_EQ(Shown(rows[y * (width + 1) + x]),
+                              CellColor(canvas, p.x + x, p.y + y));
         }
     }
 }
