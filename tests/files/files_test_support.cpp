@@ -69,7 +69,7 @@ static void SetCanvasDib(const Bytes& dib) {
     ClearCanvasImage();
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib.data();
     size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
-    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    size_t pixelBytes = RowBytes(h->biWidth, h->biBitCount) * h->biHeight;
     ImageBitmap = MakeSection(Bytes(dib.begin(), dib.begin() + headerBytes + pixelBytes),
                               headerBytes, &ImageInfo, &ImageBits);
     CanvasWidth = h->biWidth;
@@ -96,7 +96,7 @@ void CanvasFromSlot(int slot) {
     const BYTE* dib = ImageSlots[slot].Dib;
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
     size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
-    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    size_t pixelBytes = RowBytes(h->biWidth, h->biBitCount) * h->biHeight;
     SetCanvasDib(Bytes(dib, dib + headerBytes + pixelBytes));
 }
 

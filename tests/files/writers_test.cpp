@@ -10,6 +10,20 @@
 
 namespace {
 
+// Only these files are in the folder: no temporary or set-aside file is left.
+void ExpectOnlyFilesIn(const std::wstring& folder, std::vector<std::wstring> names) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(found.begin(), found.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, found);
+}
+
 class Writers : public FileTest {
   protected:
     bool ReadBitmap(const std::wstring& path) {
@@ -20,20 +34,7 @@ class Writers : public FileTest {
         lstrcpyW(ImageSlots[0].Path, path.c_str());
         return OpenIconIntoSlot(nullptr, 0);
     }
-    // Only the target itself is left in the folder: no temporary or set-aside file.
-    void ExpectOnlyFiles(std::vector<std::wstring> names) {
-        std::vector<std::wstring> found;
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                found.push_back(data.cFileName);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-        std::sort(found.begin(), found.end());
-        std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, found);
-    }
+    void ExpectOnlyFiles(std::vector<std::wstring> names) { ExpectOnlyFilesIn(Folder, names); }
 };
 
 DWORD Pattern(int x, int y) {
@@ -49,7 +50,7 @@ void ExpectSlotMatchesCanvas(const ImageSlot& slot) {
     int bits = h->biBitCount;
     size_t headerBytes = 40 + (bits <= 8 ? 4 << bits : 0);
     Bytes canvas((BYTE*)ImageInfo, (BYTE*)ImageInfo + headerBytes);
-    canvas.insert(canvas.end(), ImageBits, ImageBits + DibStride(CanvasWidth, bits) * CanvasHeight);
+    canvas.insert(canvas.end(), ImageBits, ImageBits + RowBytes(CanvasWidth, bits) * CanvasHeight);
     for (int y = 0; y < CanvasHeight; y++)
         for (int x = 0; x < CanvasWidth; x++)
             ASSERT_EQ(NormalisedPixel(canvas.data(), x, y), NormalisedPixel(slot.Dib, x, y))
@@ -311,12 +312,17 @@ TEST_F(Writers, ANameOutsideTheCodePageWritesThatFileAndNoOther) {
 
 namespace {
 
-// A full disk, when PIXMORA_FULL_DISK_DIR names a folder on a small file system (for
-// instance a 16 KB tmpfs): the saves fail with their messages and the old files stay whole.
+// A full disk: PIXMORA_FULL_DISK_DIR names a folder on a small file system (the test run
+// mounts a 16 KB one). The saves fail with their messages, the old files stay whole, and no
+// temporary file is left.
 TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
     WCHAR folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
-        GTEST_SKIP() << "PIXMORA_FULL_DISK_DIR not set";
+    ASSERT_TRUE(GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
+        << "PIXMORA_FULL_DISK_DIR names no folder on a small file system";
+    // A 120 x 120 24-bit image needs 43200 bytes of pixels alone.
+    ULARGE_INTEGER room = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(folder, &room, nullptr, nullptr));
+    ASSERT_LT(room.QuadPart, 43200u) << "not a small file system: the saves would fit";
     std::wstring bmp = std::wstring(folder) + L"\\old.bmp",
                  ico = std::wstring(folder) + L"\\old.ico";
     Bytes old(2000, 0x11);
@@ -332,6 +338,7 @@ TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
     EXPECT_EQ(L"failed in writing pixel bits!", boxes[0].second);
     EXPECT_EQ(old, ReadWholeFile(bmp));
     EXPECT_EQ(old, ReadWholeFile(ico));
+    ExpectOnlyFilesIn(folder, {L"old.bmp", L"old.ico"});
     DeleteFileW(bmp.c_str());
     DeleteFileW(ico.c_str());
     ClearCanvasImage();
