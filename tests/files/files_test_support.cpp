@@ -54,6 +54,13 @@ void ClearCanvasImage() {
     DiscardImage();
 }
 
+Bytes CanvasAsDib() {
+    int bits = ImageInfo->bmiHeader.biBitCount;
+    Bytes dib((BYTE*)ImageInfo, (BYTE*)ImageInfo + 40 + (bits <= 8 ? 4 << bits : 0));
+    dib.insert(dib.end(), ImageBits, ImageBits + RowBytes(CanvasWidth, bits) * CanvasHeight);
+    return dib;
+}
+
 static HBITMAP MakeSection(const Bytes& dib, size_t headerBytes, BITMAPINFO** info, BYTE** bits) {
     *info = (BITMAPINFO*)LocalAlloc(LPTR, headerBytes);
     memcpy(*info, dib.data(), headerBytes);

@@ -7,6 +7,7 @@
 // PIXMORA_FUZZ_CASES (default 10000) and PIXMORA_FUZZ_SEED (default 1) steer a run.
 #include "canvas/canvas.h"
 #include "file_builders.h"
+#include "files_test_support.h"
 #include "files/files.h"
 #include "shell/editor_state.h"
 #include "shell/shell.h"
@@ -339,14 +340,6 @@ std::string PictureDifference(const Seed& seed, const BYTE* dib, const BYTE* mas
     return "";
 }
 
-// The canvas's image as a packed DIB.
-Bytes CanvasDib() {
-    int bits = ImageInfo->bmiHeader.biBitCount;
-    Bytes dib((BYTE*)ImageInfo, (BYTE*)ImageInfo + 40 + (bits <= 8 ? 4 << bits : 0));
-    dib.insert(dib.end(), ImageBits, ImageBits + RowBytes(CanvasWidth, bits) * CanvasHeight);
-    return dib;
-}
-
 // Opens the bytes as the open commands do; true when the reader accepted them. Either way
 // its messages must say so.
 bool OpenCase(int number, const Bytes& bytes, bool icon, const std::wstring& folder, HWND canvas) {
@@ -401,7 +394,7 @@ void CheckSeeds(const std::vector<Seed>& seeds, const std::wstring& folder, HWND
         if (!problem.empty()) Fail(number, "opens with " + problem);
         if (seed.icon && !IconHasTransparency) Fail(number, "opens without transparency");
         if (TakeIntoCanvas(number, seed.icon, canvas)) {
-            problem = PictureDifference(seed, CanvasDib().data(), seed.icon ? MaskBits : nullptr);
+            problem = PictureDifference(seed, CanvasAsDib().data(), seed.icon ? MaskBits : nullptr);
             if (!problem.empty()) Fail(number, "the canvas holds " + problem);
         }
         ReleaseSlot(0);
