@@ -161,9 +161,10 @@ std::vector<Seed> MakeSeeds() {
         im.width = im.height = size;
         im.bits = bits;
         im.table = GreyTable(bits <= 8 ? 1 << bits : 0);
+        // Pixels of alpha 0 (some, in a 32-bit image) are transparent besides the mask's.
         im.pixel = [bits](int x, int y) {
             return bits <= 8 ? Pattern(x, y) % (1u << bits)
-                             : 0xFF000000u | Pattern(x, y) * 0x030201u;
+                             : (x % 7 == 3 ? 0 : 0xFF000000u) | Pattern(x, y) * 0x030201u;
         };
         im.transparent = [](int x, int y) { return (x + y) % 5 == 0; };
         return im;
@@ -187,8 +188,11 @@ std::vector<Seed> MakeSeeds() {
             return edited.bits <= 8 ? EntryColour(edited.table, v)
                                     : RGB(v >> 16, (v >> 8) & 255, v & 255);
         };
-        Seed s{MakeIconFile(images), true, {2, 4}, edited.width, edited.height, colour,
-               edited.transparent};
+        auto transparent = [edited](int x, int y) {
+            return edited.transparent(x, y) || (edited.bits == 32 && !(edited.pixel(x, y) >> 24));
+        };
+        Seed s{MakeIconFile(images), true,   {2, 4},     edited.width,
+               edited.height,        colour, transparent};
         for (size_t i = 0; i < images.size(); i++) {
             size_t e = 6 + 16 * i;
             for (size_t at : {e, e + 4, e + 6, e + 8, e + 12})
