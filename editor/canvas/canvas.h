@@ -122,6 +122,17 @@ int SaveImageAsIcon(HWND canvas);
 struct ImageToWrite;
 void CanvasImageToWrite(bool forIcon, ImageToWrite* image);
 
+// ---- The Icon Images command's canvas side ---------------------------------------------------
+// Takes the image the current slot now points at (another image of the held icon) in place
+// of the one on the canvas, as an opened icon is taken: the undo history goes, the mask is made
+// anew when asked for, the document keeps its name. 0 when the image could not be made; the
+// old one stays then.
+int TakeIconImage(HWND canvas);
+// A new 16 x 16 or 32 x 32 image of 16 colours, blank (white, every pixel opaque) or made from
+// the canvas's image and mask, scaled by whole pixels. One block from calloc holds header,
+// colour table, pixels and mask, described by *image; none when memory is lacking.
+BYTE* MakeIconImage(int side, bool fromCanvas, ImageToWrite* image);
+
 // Puts the subsystem's state back to its start values: no image, mask or undo step, no
 // stroke, no selection or copy, mesh on.
 void ResetCanvasState();

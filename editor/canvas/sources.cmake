@@ -11,4 +11,5 @@ set(CANVAS_SOURCES
     canvas/copy_paste.cpp
     canvas/monitor_window.cpp
     canvas/save_commands.cpp
+    canvas/icon_image_canvas.cpp
 )

@@ -5,8 +5,6 @@
 #include <cstring>
 
 #define BI_ALPHABITFIELDS_VALUE 6
-// The largest normalised image accepted: the canvas needs it, a snapshot and a view of it.
-#define MAX_IMAGE_BYTES 0x20000000u
 
 static bool KnownBitCount(int bits, bool core) {
     switch (bits) {

@@ -60,6 +60,7 @@ struct IconEntry {
     DWORD dwImageOffset;
     BYTE* ImageData; // the entry's bytes as they are written: dwBytesInRes long
     BYTE* EditImage; // the image decoded for editing (header, table, bits, AND mask), or none
+    bool Edited;     // EditImage holds edits that ImageData does not have yet
 };
 
 extern IconDir IconDirectory;
@@ -78,9 +79,38 @@ bool SelectIconImage(int slot, int image);
 int IconMaskHasTransparency(int slot);
 void ReleaseHeldIcon();
 
+// ---- The held icon's images, as the Icon Images command changes them ---------------------------
+struct ImageToWrite; // the image a writer writes, below
+struct IconImageFacts {
+    int Width;
+    int Height;
+    int Bits;    // bits per pixel as stored
+    int Colours; // colour-table (or PNG palette) entries, 0 for direct colour
+    bool Png;    // stored as PNG
+};
+// What the image list says of image i; false when there is no such image.
+bool IconImageFactsOf(int index, IconImageFacts* facts);
+// Makes the picture, not an icon yet, the held icon's only image (in BMP form) and points the
+// slot at it. Any icon held before (one saved from an earlier picture) is let go.
+bool HoldImageAsIcon(int slot, const ImageToWrite* image);
+// Appends an image in BMP form.
+bool AddIconImage(const ImageToWrite* image);
+// Removes image i, which must not be the chosen one; the last image is never removed.
+bool RemoveIconImage(int index);
+// Keeps the image as the canvas now has it in the chosen entry, so that its edits stay when
+// another image is chosen; the slot follows it. False when memory is lacking.
+bool KeepEditedImage(int slot, const ImageToWrite* image);
+// Makes image i the chosen one, decoding it when it is not yet, and points the slot at it.
+// A PNG that cannot be decoded is reported naming the file; nothing changes then.
+bool SwitchIconImage(int slot, int index, const WCHAR* name);
+// Decodes an entry stored as PNG into its EditImage, telling the user of a failure.
+bool DecodePngImage(IconEntry* entry, const WCHAR* name);
+
 // ---- DIB decoding: any bitmap the format allows into the form the canvas takes ----------
 // The normalised form: 40-byte header, BI_RGB, positive height, bit count 1, 4, 8, 16, 24 or
 // 32, a full colour table (biClrUsed = 2^bits) up to 8 bits and none above.
+// The largest decoded image accepted: the canvas needs it, a snapshot and a view of it.
+#define MAX_IMAGE_BYTES 0x20000000u
 enum DibProblem {
     DIB_OK,
     DIB_BAD_HEADER,  // header size not one of the format's
@@ -120,6 +150,43 @@ DibProblem ParseDib(const BYTE* dib, size_t size, size_t pixelOffset, int iconHe
                     DibLayout* layout);
 // Writes the normalised image into out (OutSize bytes, zero-filled).
 void DecodeDib(const DibLayout* layout, BYTE* out);
+
+// ---- PNG images -----------------------------------------------------------------------------
+enum PngProblem {
+    PNG_OK,
+    PNG_DAMAGED,    // not a PNG, a chunk cut short or with a wrong check value, or undecodable
+    PNG_TOO_LARGE,  // the decoded image would not fit in memory
+    PNG_NO_MEMORY,  // memory ran out
+    PNG_UNSUPPORTED // the platform has no PNG codec
+};
+struct PngHeader {
+    DWORD Width;
+    DWORD Height;
+    int Depth;      // bits per sample
+    int ColourType; // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
+};
+bool IsPngData(const BYTE* data, size_t size);
+// The header chunk's fields; false when the data does not start as a PNG does.
+bool ReadPngHeader(const BYTE* data, size_t size, PngHeader* header);
+// Decodes a PNG of any colour type, bit depth and interlacing into the 32-bit normalised
+// form (blue, green, red, alpha; rows bottom-up) followed by an AND mask that is set where
+// alpha is below 128. *image comes from calloc.
+PngProblem DecodeIconPng(const BYTE* data, size_t size, BYTE** image);
+// The PNG written for an edited image (the canvas's, any bit count, with its mask) that was
+// read from the PNG given: pixels left as they were read keep the PNG's colour and alpha
+// exactly (16-bit samples too); the others are the image's colour, opaque, or alpha 0 where
+// the mask is transparent. *data comes from malloc.
+PngProblem EncodeIconPng(const ImageToWrite* image, const BYTE* png, size_t pngSize, BYTE** data,
+                         size_t* size);
+// The platform's codec (desktop only): false where there is none.
+bool PngCodecPresent();
+// Pixels of a PNG whose header gave that size, rows top-down: blue, green, red, alpha bytes,
+// or when deep red, green, blue, alpha 16-bit words.
+PngProblem ReadPngPixels(const BYTE* data, size_t size, int width, int height, bool deep,
+                         BYTE* pixels);
+// Pixels in the same two forms as a PNG with alpha; *data comes from malloc.
+bool WritePngPixels(int width, int height, bool deep, const BYTE* pixels, BYTE** data,
+                    size_t* size);
 
 // ---- File streams: wide names, pieces, safe replacement --------------------------------------
 // Opens under the ANSI name when the code page holds the name exactly, else the wide name.

@@ -6,6 +6,9 @@ set(FILES_SOURCES
     files/bitmap_reader.cpp
     files/icon_reader.cpp
     files/icon_writer.cpp
+    files/icon_images.cpp
+    files/icon_png.cpp
+    files/png_codec_desktop.cpp
     files/bitmap_writer.cpp
     files/file_dialogs.cpp
 )

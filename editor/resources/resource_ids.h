@@ -24,6 +24,7 @@
 #define CMD_REDO 32
 #define CMD_ENSURE_CANVAS 50 // internal: create the canvas if missing
 #define CMD_CANVAS_SIZE 66
+#define CMD_ICON_IMAGES 67
 #define CMD_RESIZE_IMAGE 85 // internal: canvas resizes its image after Canvas Size
 #define CMD_EXIT 110
 
@@ -31,3 +32,10 @@
 #define IDC_SCALE_EDIT 100
 #define IDC_SIZE_16 101 // the following two ids must stay consecutive
 #define IDC_SIZE_32 102
+// The Icon Images dialog.
+#define IDC_IMAGE_LIST 120
+#define IDC_IMAGE_EDIT 121
+#define IDC_IMAGE_REMOVE 122
+#define IDC_ADD_16 123 // the following two ids must stay consecutive
+#define IDC_ADD_32 124
+#define IDC_ADD_FROM_CANVAS 125

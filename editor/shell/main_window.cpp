@@ -179,6 +179,7 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_REDO: RedoCommand(); return 0;
     case CMD_ENSURE_CANVAS: return EnsureCanvas(window, CMD_ENSURE_CANVAS);
     case CMD_CANVAS_SIZE: return CanvasSizeCommand(window);
+    case CMD_ICON_IMAGES: return IconImagesCommand(window);
     case CMD_EXIT: return ExitCommand(window);
     }
     return DefWindowProcW(window, WM_COMMAND, wParam, lParam);

@@ -67,6 +67,17 @@ LRESULT OpenMonitorCommand(HWND window);
 LRESULT CloseMonitorCommand(HWND window);
 LRESULT TransparencyCommand(HWND window, LPARAM lParam);
 
+// The Icon Images command (its dialog) and what the dialog does, each false when nothing
+// changed (a failure has been told): the canvas switched to image i of the icon, the image
+// there kept with its edits; a 16 x 16 or 32 x 32 image of 16 colours added, blank or made
+// from the canvas; image i removed (never the last), the canvas moving to its neighbour first
+// when it shows it.
+LRESULT IconImagesCommand(HWND window);
+INT_PTR CALLBACK IconImagesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+bool SwitchCanvasImage(HWND window, int index);
+bool AddIconImageOf(HWND window, int side, bool fromCanvas);
+bool RemoveIconImageAt(HWND window, int index);
+
 // ---- Save prompt ------------------------------------------------------------------------------
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption);
 int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, const WCHAR* caption);

@@ -6,4 +6,5 @@ set(SHELL_SOURCES
     shell/save_prompt.cpp
     shell/dialogs.cpp
     shell/file_commands.cpp
+    shell/icon_images_dialog.cpp
 )

@@ -197,10 +197,10 @@ int IconFileImageCount(const Bytes& file) {
     return file.size() < 6 ? -1 : GetLE16(file, 4);
 }
 
-// The first image's block: header, 16 colours, colour rows, then the mask rows.
-static const BYTE* IconBlock(const Bytes& file, int* width, int* height) {
-    if (IconFileImageCount(file) < 1 || file.size() < 22) return nullptr;
-    size_t at = GetLE32(file, 18);
+// Image n's block: header, 16 colours, colour rows, then the mask rows.
+static const BYTE* IconBlock(const Bytes& file, int n, int* width, int* height) {
+    if (IconFileImageCount(file) <= n || file.size() < 22 + 16 * (size_t)n) return nullptr;
+    size_t at = GetLE32(file, 18 + 16 * n);
     if (at + 40 > file.size() || GetLE16(file, at + 14) != 4) return nullptr;
     *width = (int)GetLE32(file, at + 4);
     *height = (int)GetLE32(file, at + 8) / 2;
@@ -208,16 +208,16 @@ static const BYTE* IconBlock(const Bytes& file, int* width, int* height) {
     return at + size <= file.size() ? &file[at] : nullptr;
 }
 
-int IconFileIndex(const Bytes& file, int x, int y) {
+int IconFileIndex(const Bytes& file, int x, int y, int n) {
     int w, h;
-    const BYTE* block = IconBlock(file, &w, &h);
+    const BYTE* block = IconBlock(file, n, &w, &h);
     if (!block) return -1;
     return Nibble(block + 104 + (h - 1 - y) * ((w * 4 + 31) / 32 * 4), x);
 }
 
-bool IconFileTransparent(const Bytes& file, int x, int y) {
+bool IconFileTransparent(const Bytes& file, int x, int y, int n) {
     int w, h;
-    const BYTE* block = IconBlock(file, &w, &h);
+    const BYTE* block = IconBlock(file, n, &w, &h);
     if (!block) return false;
     const BYTE* mask = block + 104 + (w * 4 + 31) / 32 * 4 * h;
     return (mask[(h - 1 - y) * ((w + 31) / 32 * 4) + x / 8] >> (7 - x % 8)) & 1;

@@ -85,8 +85,8 @@ void ExpectNoFailureShown();
 // Pixel index (x, y, top-down) of a 4-bit bitmap file's image, or -1 when the file is not
 // one; size in *width, *height.
 int BmpFileIndex(const Bytes& file, int x, int y, int* width = nullptr, int* height = nullptr);
-// Of the first image of an icon file: pixel index, and whether the AND mask marks it
-// transparent.
-int IconFileIndex(const Bytes& file, int x, int y);
-bool IconFileTransparent(const Bytes& file, int x, int y);
+// Of image n (the first by default) of an icon file of 4-bit images: pixel index, and whether
+// the AND mask marks it transparent.
+int IconFileIndex(const Bytes& file, int x, int y, int n = 0);
+bool IconFileTransparent(const Bytes& file, int x, int y, int n = 0);
 int IconFileImageCount(const Bytes& file);

@@ -1,0 +1,191 @@
+// The held icon as a set of images the user changes: one made from a picture that was no
+// icon yet, images added and removed, the edited image kept while another is chosen, and a
+// PNG image decoded when it is chosen.
+#include "files/files.h"
+#include "base/report.h"
+#include <cstdlib>
+#include <cstring>
+
+static const WCHAR IconCaption[] = L"Mosaro";
+
+// The height of a BMP image: its header counts the colour and mask halves together, unless
+// it gives the directory's own height.
+static int StoredImageHeight(const IconEntry* entry) {
+    int stored = (int)ReadLE32(entry->ImageData + 8);
+    int listed = entry->bHeight ? entry->bHeight : 256;
+    if (stored == listed) return stored;
+    return stored / 2 ? stored / 2 : stored;
+}
+
+static int PngBitsPerPixel(const PngHeader* header) {
+    static const int Samples[7] = {1, 0, 3, 1, 2, 0, 4};
+    return header->ColourType <= 6 ? header->Depth * Samples[header->ColourType] : 0;
+}
+
+bool IconImageFactsOf(int index, IconImageFacts* facts) {
+    if (!IconEntries || index < 0 || index >= IconDirectory.idCount) return false;
+    const IconEntry* e = &IconEntries[index];
+    *facts = IconImageFacts{};
+    facts->Png = IsPngImage(e);
+    PngHeader png;
+    if (e->EditImage) {
+        facts->Width = DibWidth(e->EditImage);
+        facts->Height = DibHeight(e->EditImage);
+        facts->Bits = DibBitCount(e->EditImage);
+    } else if (facts->Png && ReadPngHeader(e->ImageData, e->dwBytesInRes, &png)) {
+        facts->Width = (int)png.Width;
+        facts->Height = (int)png.Height;
+        facts->Bits = PngBitsPerPixel(&png);
+        if (png.ColourType == 3) facts->Colours = 1 << png.Depth;
+        return true;
+    } else if (!facts->Png && e->ImageData && e->dwBytesInRes >= 40) {
+        facts->Width = (int)ReadLE32(e->ImageData + 4);
+        facts->Height = StoredImageHeight(e);
+        facts->Bits = ReadLE16(e->ImageData + 14);
+    } else {
+        return false;
+    }
+    if (facts->Bits <= 8) facts->Colours = 1 << facts->Bits;
+    return true;
+}
+
+// The image in the decoded form EditImage holds: header, full colour table, pixels and the
+// mask (every pixel opaque when there is none). None when memory is lacking.
+static BYTE* CopyOfImage(const ImageToWrite* image, size_t* size) {
+    ImageShape shape;
+    if (!ImageShapeOf(image, &shape)) return nullptr;
+    *size = 40 + shape.TableBytes + shape.XorBytes + shape.MaskBytes;
+    BYTE* copy = (BYTE*)calloc(1, *size);
+    if (!copy) return nullptr;
+    MakeImageHeader(image->Info, &shape, shape.Height, copy);
+    memcpy(copy + 40, image->Info->bmiColors, shape.TableBytes);
+    memcpy(copy + 40 + shape.TableBytes, image->Bits, shape.XorBytes);
+    if (image->Mask)
+        memcpy(copy + 40 + shape.TableBytes + shape.XorBytes, image->Mask, shape.MaskBytes);
+    return copy;
+}
+
+static void PointSlot(ImageSlot* slot, BYTE* image) {
+    slot->Dib = image;
+    slot->Bits = image ? DibBits(image) : nullptr;
+    slot->AndMask = image ? EditImageMask(image) : nullptr;
+    if (image) {
+        slot->Width = (short)DibWidth(image);
+        slot->Height = (short)DibHeight(image);
+    }
+}
+
+// A slot that shows one decoded image shows another in its place.
+static void RepointSlots(const BYTE* from, BYTE* to) {
+    for (int s = 0; from && s < SLOT_COUNT; s++)
+        if (ImageSlots[s].Dib == from) PointSlot(&ImageSlots[s], to);
+}
+
+static void FreeEntry(IconEntry* entry) {
+    RepointSlots(entry->EditImage, nullptr);
+    free(entry->ImageData);
+    free(entry->EditImage);
+    *entry = IconEntry{};
+}
+
+// Fills a new entry with the image in BMP form, as the icon writer stores it.
+static bool MakeBmpEntry(const ImageToWrite* image, IconEntry* entry) {
+    ImageShape shape;
+    if (!ImageShapeOf(image, &shape)) return false;
+    *entry = IconEntry{};
+    DWORD size = MakeIconEntry(0, shape.Width, shape.Height, shape.Bits, entry);
+    return StoreIconImage(true, entry, shape.Bits, shape.Width, shape.Height, size, image->Info,
+                          image->Bits, image->Mask);
+}
+
+bool HoldImageAsIcon(int slot, const ImageToWrite* image) {
+    if (slot < 0 || slot >= SLOT_COUNT) return false;
+    IconEntry* entries = (IconEntry*)calloc(1, sizeof(IconEntry));
+    size_t size;
+    BYTE* copy = entries ? CopyOfImage(image, &size) : nullptr;
+    if (!copy || !MakeBmpEntry(image, entries)) {
+        free(copy);
+        if (entries) free(entries->ImageData);
+        free(entries);
+        return false;
+    }
+    // The canvas keeps its pixels as they are (the file's form blackens those under
+    // transparent ones), so the decoded copy is the canvas's own.
+    entries->EditImage = copy;
+    ReleaseHeldIcon();
+    IconDirectory = IconDir{0, 1, 1};
+    IconEntries = entries;
+    SelectedIconImage = 0;
+    return SelectIconImage(slot, 0);
+}
+
+bool AddIconImage(const ImageToWrite* image) {
+    if (!IconEntries || IconDirectory.idCount >= 0xFFFF) return false;
+    IconEntry entry;
+    if (!MakeBmpEntry(image, &entry)) return false;
+    int count = IconDirectory.idCount;
+    IconEntry* grown = (IconEntry*)realloc(IconEntries, (count + 1) * sizeof(IconEntry));
+    if (!grown) {
+        free(entry.ImageData);
+        return false;
+    }
+    grown[count] = entry;
+    IconEntries = grown;
+    IconDirectory.idCount = (WORD)(count + 1);
+    return true;
+}
+
+bool RemoveIconImage(int index) {
+    int count = IconDirectory.idCount;
+    if (!IconEntries || count <= 1 || index < 0 || index >= count || index == SelectedIconImage)
+        return false;
+    FreeEntry(&IconEntries[index]);
+    memmove(&IconEntries[index], &IconEntries[index + 1], (count - 1 - index) * sizeof(IconEntry));
+    IconDirectory.idCount = (WORD)(count - 1);
+    if (index < SelectedIconImage) SelectedIconImage--;
+    return true;
+}
+
+bool KeepEditedImage(int slot, const ImageToWrite* image) {
+    if (!IconEntries || slot < 0 || slot >= SLOT_COUNT) return false;
+    IconEntry* e = &IconEntries[SelectedIconImage];
+    size_t size;
+    BYTE* copy = CopyOfImage(image, &size);
+    if (!copy) return false;
+    // An image left as it was decoded stays as it is: its file bytes are still right.
+    BYTE* old = e->EditImage;
+    if (old && DibWidth(old) == DibWidth(copy) && DibHeight(old) == DibHeight(copy) &&
+        DibBitCount(old) == DibBitCount(copy) && memcmp(old + 40, copy + 40, size - 40) == 0) {
+        free(copy);
+        return true;
+    }
+    RepointSlots(old, copy);
+    PointSlot(&ImageSlots[slot], copy);
+    free(old);
+    e->EditImage = copy;
+    e->Edited = true;
+    return true;
+}
+
+bool DecodePngImage(IconEntry* entry, const WCHAR* name) {
+    BYTE* image = nullptr;
+    switch (DecodeIconPng(entry->ImageData, entry->dwBytesInRes, &image)) {
+    case PNG_OK: entry->EditImage = image; return true;
+    case PNG_DAMAGED: ReportError(nullptr, L"Damaged PNG image :%s", name, IconCaption); break;
+    case PNG_UNSUPPORTED:
+        ReportError(nullptr, L"PNG images cannot be read here :%s", name, IconCaption);
+        break;
+    default: ReportError(nullptr, L"Could not allocate any memory :%s", name, IconCaption); break;
+    }
+    return false;
+}
+
+bool SwitchIconImage(int slot, int index, const WCHAR* name) {
+    if (!IconEntries || index < 0 || index >= IconDirectory.idCount) return false;
+    IconEntry* e = &IconEntries[index];
+    if (!e->EditImage && IsPngImage(e) && !DecodePngImage(e, name)) return false;
+    if (!SelectIconImage(slot, index)) return false;
+    SelectedIconImage = index;
+    IconHasTransparency = IconMaskHasTransparency(slot) != 0;
+    return true;
+}

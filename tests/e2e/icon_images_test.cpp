@@ -1,0 +1,251 @@
+// The Icon Images command as a user meets it: the dialog opened from the soft keys, its rows
+// and buttons tapped, the canvas switched between the images of an icon, images added and
+// removed, and what the saved file then holds.
+#include "e2e_session.h"
+
+namespace {
+
+IconImage Square(int size, DWORD index, bool cornerClear) {
+    IconImage image;
+    image.width = image.height = size;
+    image.table = StandardTable16();
+    image.pixel = [index](int, int) { return index; };
+    if (cornerClear) image.transparent = [](int x, int y) { return x == 0 && y == 0; };
+    return image;
+}
+
+// Opens the dialog through "Menu", "&Canvas", "Icon Images"; the steps must end it. The
+// boxes it shows on the way are answered with the buttons given.
+void IconImages(std::function<void(HWND)> steps, std::vector<int> answers = {}) {
+    HandleNextDialog(steps);
+    for (int button : answers)
+        AnswerNextBox(button);
+    Editor::MenuItem(L"&Canvas", L"Icon Images");
+}
+
+void TapInside(HWND control, int x, int y) {
+    ParkCursor();
+    StylusDown(control, x, y);
+    StylusUp(control, x, y);
+    PumpMessages();
+}
+
+void TapControl(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    RECT r;
+    GetClientRect(control, &r);
+    TapInside(control, r.right / 2, r.bottom / 2);
+}
+
+// A tap on a row of the list; twice makes it the double tap that edits the image.
+void TapRow(HWND dialog, int row, bool twice = false) {
+    HWND list = GetDlgItem(dialog, IDC_IMAGE_LIST);
+    RECT r;
+    SendMessageW(list, LB_GETITEMRECT, row, (LPARAM)&r);
+    int x = r.left + 4, y = (r.top + r.bottom) / 2;
+    TapInside(list, x, y);
+    if (!twice) return;
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    StylusUp(list, x, y);
+    PumpMessages();
+}
+
+std::vector<std::wstring> Rows(HWND dialog) {
+    std::vector<std::wstring> rows;
+    HWND list = GetDlgItem(dialog, IDC_IMAGE_LIST);
+    for (int i = 0; i < (int)SendMessageW(list, LB_GETCOUNT, 0, 0); i++) {
+        wchar_t text[128] = {};
+        SendMessageW(list, LB_GETTEXT, i, (LPARAM)text);
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+bool Enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id));
+}
+
+// Image n's bytes and its directory's width as an icon file holds them.
+Bytes IconFileBlock(const Bytes& file, int n) {
+    size_t size = GetLE32(file, 14 + 16 * n), at = GetLE32(file, 18 + 16 * n);
+    return at + size <= file.size() ? Bytes(file.begin() + at, file.begin() + at + size) : Bytes();
+}
+int IconFileWidth(const Bytes& file, int n) {
+    return file[6 + 16 * n] ? file[6 + 16 * n] : 256;
+}
+
+} // namespace
+
+// A new picture becomes an icon when the dialog adds to it: one image made from the canvas
+// (every second pixel, the mask too) and one blank, saved after it in the order listed.
+TEST_F(Editor, ImagesAddedToANewPictureAreSavedWithIt) {
+    NewCreate(32);
+    TapLineColor(ROW_BLACK);
+    Drag(0, 0, 5, 0);
+    Tap(0, 2);
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    TapOpacity(1);
+    Tap(4, 2);
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    Modified = 0;
+    std::vector<std::wstring> before, after;
+    bool editable = true, removable = true;
+    IconImages([&](HWND dialog) {
+        before = Rows(dialog);
+        editable = Enabled(dialog, IDC_IMAGE_EDIT);
+        removable = Enabled(dialog, IDC_IMAGE_REMOVE);
+        TapControl(dialog, IDC_ADD_FROM_CANVAS);
+        TapControl(dialog, IDC_ADD_16);
+        TapControl(dialog, IDC_ADD_FROM_CANVAS);
+        TapControl(dialog, IDC_ADD_32);
+        after = Rows(dialog);
+        TapControl(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(std::vector<std::wstring>{L"1: 32 x 32, 16 colours, BMP (on canvas)"}, before);
+    EXPECT_FALSE(editable) << "one image: no other to edit";
+    EXPECT_FALSE(removable) << "the last image is never removed";
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"1: 32 x 32, 16 colours, BMP (on canvas)",
+                                   L"2: 16 x 16, 16 colours, BMP", L"3: 32 x 32, 16 colours, BMP"}),
+        after);
+    EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
+    EXPECT_EQ(1, Modified);
+    EXPECT_EQ(32, CanvasWidth) << "adding leaves the canvas as it is";
+
+    Bytes file = SaveAs(CMD_SAVE_ICON, PathOf(L"three.ico"));
+    ASSERT_EQ(3, IconFileImageCount(file));
+    EXPECT_EQ(32, IconFileWidth(file, 0));
+    EXPECT_EQ(16, IconFileWidth(file, 1));
+    EXPECT_EQ(32, IconFileWidth(file, 2));
+    const struct {
+        int image, x, y, index;
+        bool clear;
+    } pixels[] = {{0, 4, 0, 0, false},   {0, 5, 0, 15, false},   {0, 0, 2, 0, false},
+                  {0, 4, 2, 0, true},    {1, 0, 0, 0, false},    {1, 2, 0, 0, false},
+                  {1, 3, 0, 15, false},  {1, 0, 1, 0, false},    {1, 2, 1, 0, true},
+                  {1, 1, 1, 15, false},  {1, 15, 15, 15, false}, {2, 0, 0, 15, false},
+                  {2, 31, 31, 15, false}};
+    for (auto& p : pixels) {
+        SCOPED_TRACE(testing::Message() << "image " << p.image << " at " << p.x << "," << p.y);
+        EXPECT_EQ(p.index, IconFileIndex(file, p.x, p.y, p.image));
+        EXPECT_EQ(p.clear, IconFileTransparent(file, p.x, p.y, p.image));
+    }
+    ExpectNoFailureShown();
+}
+
+// Each image keeps its edits while another is on the canvas; each comes with its own mask
+// and no undo step; the image nobody touched is written back byte for byte.
+TEST_F(Editor, SwitchingImagesKeepsTheEditsOfEach) {
+    Bytes original =
+        MakeIconFile({Square(16, 11, true), Square(32, 11, false), Square(48, 3, false)});
+    ChooseFile(Write(L"sizes.ico", original));
+    File(L"&Open a ICON file");
+    ASSERT_EQ(32, CanvasWidth);
+    ASSERT_EQ(0, TransparencyMode);
+    TapLineColor(ROW_BLACK);
+    Drag(0, 0, 3, 0);
+    std::vector<std::wstring> rows;
+    IconImages([&](HWND dialog) {
+        rows = Rows(dialog);
+        TapRow(dialog, 0);
+        TapControl(dialog, IDC_IMAGE_EDIT);
+    });
+    EXPECT_EQ((std::vector<std::wstring>{L"1: 16 x 16, 16 colours, BMP",
+                                         L"2: 32 x 32, 16 colours, BMP (on canvas)",
+                                         L"3: 48 x 48, 16 colours, BMP"}),
+              rows);
+    EXPECT_EQ(16, CanvasWidth);
+    RECT client;
+    GetClientRect(Canvas(), &client);
+    EXPECT_EQ(160, client.right);
+    EXPECT_EQ("BBBB", ImageRow(0, 0, 4));
+    EXPECT_EQ(1, TransparencyMode) << "the image has a transparent pixel";
+    EXPECT_TRUE(Checked(L"&Canvas", L"Opaque/Transparency"));
+    EXPECT_EQ("T...", MaskRow(0, 0, 4));
+    EXPECT_EQ(1, Modified) << "the edits of the other image are not saved yet";
+    AnswerNextBox(IDOK);
+    MenuItem(L"&Edit", L"Undo");
+    EXPECT_EQ(L"There's No undo item!", SeenBoxes().back().text);
+
+    TapOpacity(1);
+    Tap(3, 3);
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    Drag(0, 5, 2, 5);
+    // Back to the 32 by a double tap on its row: its stroke is still there.
+    IconImages([&](HWND dialog) { TapRow(dialog, 1, true); });
+    EXPECT_EQ(32, CanvasWidth);
+    EXPECT_EQ("000B", ImageRow(0, 0, 4));
+    EXPECT_EQ(0, TransparencyMode) << "no transparent pixel: the mode stays off";
+    IconImages([&](HWND dialog) {
+        TapRow(dialog, 0);
+        TapControl(dialog, IDC_IMAGE_EDIT);
+    });
+    EXPECT_EQ("00B", ImageRow(5, 0, 3));
+    EXPECT_EQ("T...", MaskRow(0, 0, 4));
+    EXPECT_EQ("...T", MaskRow(3, 0, 4));
+
+    Bytes saved = SaveAs(CMD_SAVE_ICON, PathOf(L"saved.ico"));
+    ASSERT_EQ(3, IconFileImageCount(saved));
+    EXPECT_EQ(0, IconFileIndex(saved, 1, 5, 0));
+    EXPECT_EQ(11, IconFileIndex(saved, 2, 5, 0));
+    EXPECT_TRUE(IconFileTransparent(saved, 0, 0, 0));
+    EXPECT_TRUE(IconFileTransparent(saved, 3, 3, 0));
+    EXPECT_FALSE(IconFileTransparent(saved, 1, 0, 0));
+    EXPECT_EQ(0, IconFileIndex(saved, 2, 0, 1));
+    EXPECT_EQ(11, IconFileIndex(saved, 3, 0, 1));
+    EXPECT_FALSE(IconFileTransparent(saved, 0, 0, 1));
+    EXPECT_EQ(IconFileBlock(original, 2), IconFileBlock(saved, 2));
+    ExpectNoFailureShown();
+}
+
+// Remove asks first; the image on the canvas makes way for its neighbour; the last image
+// stays. The dialog fits the handheld's screen above the soft keys, turned either way.
+TEST_F(Editor, ImagesAreRemovedButNeverTheLast) {
+    ChooseFile(Write(L"two.ico", MakeIconFile({Square(16, 11, true), Square(32, 12, false)})));
+    File(L"&Open a ICON file");
+    std::vector<std::wstring> kept, left;
+    bool removable = true;
+    RECT box = {}, bar = {};
+    IconImages(
+        [&](HWND dialog) {
+            GetWindowRect(dialog, &box);
+            GetWindowRect(MenuBarWindow, &bar);
+            TapRow(dialog, 1);
+            TapControl(dialog, IDC_IMAGE_REMOVE);
+            kept = Rows(dialog);
+            TapControl(dialog, IDC_IMAGE_REMOVE);
+            left = Rows(dialog);
+            removable = Enabled(dialog, IDC_IMAGE_REMOVE);
+            TapControl(dialog, IDCANCEL);
+        },
+        {IDNO, IDYES});
+    EXPECT_EQ(2u, kept.size()) << "No keeps the image";
+    EXPECT_EQ(std::vector<std::wstring>{L"1: 16 x 16, 16 colours, BMP (on canvas)"}, left);
+    EXPECT_FALSE(removable);
+    EXPECT_FALSE(RemoveIconImageAt(MainWindow, 0));
+    EXPECT_EQ(16, CanvasWidth);
+    EXPECT_EQ(L"Remove image 2 (32 x 32) from the icon?", SeenBoxes()[1].text);
+    EXPECT_EQ(L"Icon Images", SeenBoxes()[1].caption);
+    EXPECT_EQ(1, Modified);
+    Bytes file = SaveAs(CMD_SAVE_ICON, PathOf(L"one.ico"));
+    ASSERT_EQ(1, IconFileImageCount(file));
+    EXPECT_EQ(11, IconFileIndex(file, 1, 0));
+    EXPECT_TRUE(IconFileTransparent(file, 0, 0));
+
+    for (int landscape : {0, 1}) {
+        SCOPED_TRACE(landscape ? "landscape" : "portrait");
+        SHSetDeviceOrientation(landscape);
+        PumpMessages();
+        if (landscape)
+            IconImages([&](HWND dialog) {
+                GetWindowRect(dialog, &box);
+                GetWindowRect(MenuBarWindow, &bar);
+                TapControl(dialog, IDCANCEL);
+            });
+        EXPECT_GE(box.left, 0);
+        EXPECT_GE(box.top, 0);
+        EXPECT_LE(box.right, bar.right);
+        EXPECT_LE(box.bottom, bar.top);
+    }
+    ExpectNoFailureShown();
+}
