@@ -249,3 +249,49 @@ TEST_F(Editor, ImagesAreRemovedButNeverTheLast) {
     }
     ExpectNoFailureShown();
 }
+
+// A PNG image that cannot be decoded (cut short, a wrong check value, larger than memory
+// allows) is told, naming the file; the picture and its edits stay as they were.
+TEST_F(Editor, DamagedPngImagesAreToldAndChangeNothing) {
+    Bytes good = MakeSolidPng(48, 48, 0x00FF00FF);
+    Bytes truncated(good.begin(), good.end() - 20), badCheck = good;
+    badCheck[good.size() - 13] ^= 1; // the last byte of the pixel chunk's check value
+    const struct {
+        const wchar_t* name;
+        Bytes png;
+        const wchar_t* text;
+    } cases[] = {{L"truncated.ico", truncated, L"Damaged PNG image :"},
+                 {L"check.ico", badCheck, L"Damaged PNG image :"},
+                 {L"huge.ico", WithPngSize(good, 30000, 30000), L"Could not allocate any memory :"}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.name));
+        IconImage png;
+        png.width = png.height = 48;
+        png.png = c.png;
+        std::wstring path = Write(c.name, MakeIconFile({Square(32, 11, false), png}));
+        ChooseFile(path);
+        File(L"&Open a ICON file");
+        ASSERT_EQ(32, CanvasWidth);
+        Drag(0, 0, 3, 0);
+        const std::string row = ImageRow(0, 0, 8);
+        std::vector<std::wstring> rows;
+        ClearSeenBoxes();
+        IconImages(
+            [&](HWND dialog) {
+                TapRow(dialog, 1);
+                TapControl(dialog, IDC_IMAGE_EDIT);
+                rows = Rows(dialog);
+                TapControl(dialog, IDCANCEL);
+            },
+            {IDOK});
+        ASSERT_EQ(2u, SeenBoxes().size());
+        EXPECT_EQ(c.text + path, SeenBoxes()[1].text);
+        EXPECT_EQ(L"Mosaro", SeenBoxes()[1].caption);
+        ASSERT_EQ(2u, rows.size()) << "the dialog stays for another choice";
+        EXPECT_NE(std::wstring::npos, rows[1].find(L", 32 bits, PNG"));
+        EXPECT_EQ(32, CanvasWidth);
+        EXPECT_EQ(row, ImageRow(0, 0, 8));
+        EXPECT_EQ(0, SelectedIconImage);
+        Modified = 0;
+    }
+}

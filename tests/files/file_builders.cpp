@@ -287,6 +287,17 @@ Bytes MakeSolidPng(int width, int height, DWORD rgba) {
     return png;
 }
 
+Bytes WithPngSize(const Bytes& png, DWORD width, DWORD height) {
+    Bytes out(png.begin(), png.begin() + 8), ihdr(png.begin() + 16, png.begin() + 29);
+    ihdr[0] = (BYTE)(width >> 24), ihdr[1] = (BYTE)(width >> 16);
+    ihdr[2] = (BYTE)(width >> 8), ihdr[3] = (BYTE)width;
+    ihdr[4] = (BYTE)(height >> 24), ihdr[5] = (BYTE)(height >> 16);
+    ihdr[6] = (BYTE)(height >> 8), ihdr[7] = (BYTE)height;
+    Chunk(out, "IHDR", ihdr);
+    out.insert(out.end(), png.begin() + 33, png.end());
+    return out;
+}
+
 COLORREF NormalisedPixel(const BYTE* dib, int x, int y) {
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
     int bits = h->biBitCount;

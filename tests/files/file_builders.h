@@ -57,6 +57,8 @@ int GetLE16(const Bytes& b, size_t at);
 
 // A small valid PNG (uncompressed deflate) of a solid colour.
 Bytes MakeSolidPng(int width, int height, DWORD rgba);
+// The PNG with another size in its header (the check value made right), its pixels as they were.
+Bytes WithPngSize(const Bytes& png, DWORD width, DWORD height);
 
 // Pixel colour (0x00BBGGRR) of a normalised DIB, and its mask bit.
 COLORREF NormalisedPixel(const BYTE* dib, int x, int y);
