@@ -8,4 +8,10 @@ set(SHELL_SOURCES
     shell/save_prompt.cpp
     shell/dialogs.cpp
     shell/file_commands.cpp
+    shell/command_line.cpp
+    shell/document_file.cpp
+    shell/scale.cpp
+    shell/dropped_files.cpp
+    shell/mouse_wheel.cpp
+    shell/frame_sizing.cpp
 )
