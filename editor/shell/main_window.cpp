@@ -183,7 +183,10 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_SIZE: return LayoutChildren(window, lParam);
-    case WM_ACTIVATE: SHHandleWMActivate(window, wParam, lParam, &ActivateInfo, 0); break;
+    case WM_ACTIVATE:
+        SHHandleWMActivate(window, wParam, lParam, &ActivateInfo, 0);
+        NoteActivation(window, wParam, lParam);
+        break;
     case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivateInfo); break;
     case WM_CLOSE: return OnClose(window);
     // The session may end only once the picture is saved or given up.

@@ -59,6 +59,12 @@ int RunMessageLoop();
 // keys are off while one is up.
 bool TranslateEditorKeys(MSG* msg);
 void RegisterEditorClasses(HINSTANCE instance);
+// The main window was activated (WM_ACTIVATE): noted when a box or dialog of the editor
+// handed the activation back, that is, closed.
+void NoteActivation(HWND window, WPARAM wParam, LPARAM lParam);
+// A press (and its release) on the editor's windows that is the second click of a
+// double-click whose first click closed a box: the message loop drops it.
+bool IsClosingClickEcho(const MSG* msg);
 
 // ---- Command line ---------------------------------------------------------------------------
 // The first argument of a command line (quoted or not) into argument (size characters);

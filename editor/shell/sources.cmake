@@ -14,4 +14,5 @@ set(SHELL_SOURCES
     shell/dropped_files.cpp
     shell/mouse_wheel.cpp
     shell/frame_sizing.cpp
+    shell/closing_click.cpp
 )

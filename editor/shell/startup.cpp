@@ -99,7 +99,7 @@ int RunMessageLoop() {
     MSG msg = {};
     // GetMessageW answers -1 on a failure; that ends the loop as the quit message does.
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (TranslateEditorKeys(&msg)) continue;
+        if (TranslateEditorKeys(&msg) || IsClosingClickEcho(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
