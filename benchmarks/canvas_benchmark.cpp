@@ -3,7 +3,7 @@
 // scrolled inside a 480 x 600 view. Prints the median and the 99th percentile.
 // Run: scripts/wine-run build/wineprefix build/benchmarks/canvas_benchmark.exe
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "shell/shell.h"
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // Prints the median and the slowest of several runs, in milliseconds.
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "shell/shell.h"
 #include <algorithm>
 #include <cstdio>

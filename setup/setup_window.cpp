@@ -253,6 +253,10 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_SIZE: return OnSize(lParam);
+    case WM_GETMINMAXINFO:
+        // On the desktop "maximised" means the simulated handheld's screen, not the desktop.
+        SHFitMaximizedToDevice(window, (MINMAXINFO*)lParam);
+        return 0;
     case WM_PAINT: return OnPaint(window);
     case WM_COMMAND: return OnCommand(window, wParam);
     case WM_DESTROY: return OnDestroy(window);

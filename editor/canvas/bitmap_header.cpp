@@ -4,8 +4,8 @@
 #include "canvas/bitmaps.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
-#include "shell/report.h"
+#include "base/editor_state.h"
+#include "base/report.h"
 
 int TableEntries(int bitCount) {
     return bitCount <= 8 ? 1 << bitCount : 0;

@@ -55,8 +55,6 @@ void DrawMaskedView(HDC dc, int scale);
 // Draws the image pixels `src` stretched onto `dst` of dc, through the mask when `masked`
 // (and a mask of the image's size exists). Shared by the canvas and the monitors.
 void DrawImagePart(HDC dc, const RECT* dst, const RECT* src, int masked);
-// Has the canvas and the monitors repaint (erasing first when erase) after the image changed.
-void RefreshViews(HWND canvas, BOOL erase);
 
 // ---- Drawing by cells: what the paint, the tools and copy and paste all use ---------------
 // The image cells at `scale` screen pixels per pixel that meet dc's clip box; false when
@@ -66,6 +64,8 @@ bool VisibleCells(HDC dc, int scale, RECT* cells);
 int DibSourceY(const BITMAPINFO* info, int top, int rows);
 // The checkered frame around image pixels left..right-1, top..bottom-1.
 void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale);
+// Has the canvas and the monitors repaint (erasing first when erase) after the image changed.
+void RefreshViews(HWND canvas, BOOL erase);
 
 // ---- Canvas window ------------------------------------------------------------------------
 LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

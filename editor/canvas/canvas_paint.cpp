@@ -3,7 +3,7 @@
 // Every paint draws straight to the window; only the cells inside the clip box are drawn,
 // since a large canvas is mostly scrolled away.
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 
 #define MESH_COLOR RGB(0x80, 0x80, 0x80)
 
@@ -146,11 +146,4 @@ void RepaintCanvas(HWND window, HDC dc, int scale) {
         if (ImageWindows[i])
             RedrawWindow(ImageWindows[i], nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
-
-void RefreshViews(HWND canvas, BOOL erase) {
-    UINT flags = RDW_INVALIDATE | (erase ? RDW_ERASE : 0);
-    if (canvas) RedrawWindow(canvas, nullptr, nullptr, flags);
-    for (int i = 1; i < 3; i++)
-        if (ImageWindows[i]) RedrawWindow(ImageWindows[i], nullptr, nullptr, flags);
 }

@@ -2,7 +2,7 @@
 // commands the main window forwards to it. Each handler reads the scale once and hands it on.
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "resources/resource_ids.h"
 
 static LRESULT OnCreate(HWND window) {

@@ -1,7 +1,8 @@
-// Drawing by image cells, shared by the canvas's paint, the drawing tools and copy and paste:
-// which cells a device context shows, where a DIB's rows lie, and the checkered frame.
+// Drawing by image cells, shared by the canvas's paint, the drawing tools, copy and paste and
+// the image store: which cells a device context shows, where a DIB's rows lie, the checkered
+// frame, and the repaint of every view after the image changed.
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 
 static int Clamp(int value, int low, int high) {
     return value < low ? low : value > high ? high : value;
@@ -68,4 +69,11 @@ void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int sc
     }
     if (black) DeleteObject(black);
     if (white) DeleteObject(white);
+}
+
+void RefreshViews(HWND canvas, BOOL erase) {
+    UINT flags = RDW_INVALIDATE | (erase ? RDW_ERASE : 0);
+    if (canvas) RedrawWindow(canvas, nullptr, nullptr, flags);
+    for (int i = 1; i < 3; i++)
+        if (ImageWindows[i]) RedrawWindow(ImageWindows[i], nullptr, nullptr, flags);
 }

@@ -2,8 +2,8 @@
 // around selection and block. All positions are image pixels.
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
-#include "shell/report.h"
+#include "base/editor_state.h"
+#include "base/report.h"
 #include <algorithm>
 #include <string.h>
 

@@ -1,7 +1,7 @@
 // The stroke: what a press, the moves and the release draw with each tool. The drawing
 // objects and device contexts of a stroke live from the press to the release.
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "files/files.h"
 
 int StrokeActive;

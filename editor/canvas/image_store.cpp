@@ -3,7 +3,7 @@
 #include "canvas/bitmaps.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "resources/resource_ids.h"
 
 int ImageBitCount = 4;

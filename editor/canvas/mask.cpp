@@ -4,7 +4,7 @@
 #include "canvas/bitmaps.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 
 HBITMAP MaskBitmap;
 BYTE* MaskBits;

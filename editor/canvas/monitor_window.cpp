@@ -1,7 +1,7 @@
 // The monitors: the image at actual size (divisor 1) and at half size (divisor 2), kept in
 // step with the canvas, which repaints them on every stylus message.
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 
 static int Divisor(HWND window) {
     return GetWindowLongW(window, 0) == 2 ? 2 : 1;

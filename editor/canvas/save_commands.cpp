@@ -2,8 +2,8 @@
 // Each returns 1 when the file was written, so a save prompt can tell a failed save.
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
-#include "shell/report.h"
+#include "base/editor_state.h"
+#include "base/report.h"
 
 // The mask to write with an icon: the canvas's mask whenever it exists for this image
 // (edited in the Opaque/Transparency mode, also after the mode was left), else the mask the

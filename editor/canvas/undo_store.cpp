@@ -2,7 +2,7 @@
 // Transparency mode, else the image), exchanged with it by Undo and Redo.
 #include "canvas/bitmaps.h"
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 
 static HBITMAP UndoBitmap;
 static BYTE* UndoBits;

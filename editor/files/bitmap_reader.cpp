@@ -1,7 +1,7 @@
 // Reads a bitmap file into an image slot, in the normalised form the canvas takes.
 #include "files/files.h"
-#include "shell/editor_state.h"
-#include "shell/report.h"
+#include "base/editor_state.h"
+#include "base/report.h"
 #include <cstring>
 
 static const WCHAR ReaderCaption[] = L"VornDib";

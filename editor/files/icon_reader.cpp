@@ -2,7 +2,7 @@
 // images are found through the directory and checked against the file; images stored as
 // PNG are held as they are, and the one chosen for editing is decoded into the canvas's form.
 #include "files/files.h"
-#include "shell/report.h"
+#include "base/report.h"
 #include <cstdlib>
 #include <cstring>
 

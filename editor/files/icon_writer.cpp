@@ -1,7 +1,7 @@
 // Writes the image as an icon file: alone, or put back into the held icon in place of the
 // image chosen for editing, every other held image written back as it was read.
 #include "files/files.h"
-#include "shell/report.h"
+#include "base/report.h"
 #include <cstdlib>
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // the box (a canvas cell drawn, a palette colour chosen). A press that follows the closing of
 // one of the editor's own boxes within the double-click time and distance is let go.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include <cstdlib>
 
 static DWORD BoxClosedAt;

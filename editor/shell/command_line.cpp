@@ -1,7 +1,7 @@
 // The command line: the program opens the file it names, as a desktop program does when a
 // file is opened with it.
 #include "shell/shell.h"
-#include "shell/report.h"
+#include "base/report.h"
 #include "resources/resource_ids.h"
 
 static bool IsBlank(WCHAR c) {

@@ -1,7 +1,7 @@
 // The About, Canvas Size and Scale dialog boxes, and the runner that opens a dialog
 // template of the editor's resources modally.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "resources/resource_ids.h"
 #include <stdlib.h>
 

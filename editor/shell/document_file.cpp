@@ -1,7 +1,7 @@
 // The file the picture belongs to: the one it was opened from or last saved to. Ctrl+S writes
 // the picture back to it in its own form without asking for a name.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
 #include "resources/resource_ids.h"

@@ -2,7 +2,7 @@
 // An open that changes the image size lays the children out again (LayOutAgain), and a
 // freshly opened document starts unmodified.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
 #include "resources/resource_ids.h"

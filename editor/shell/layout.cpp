@@ -3,7 +3,7 @@
 // all take the rectangles from it. The canvas's place inside the view follows the view's
 // scroll position, so the view places it (UpdateViewScrolling), told by every layout pass.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 static RECT At(int x, int y, int width, int height) {

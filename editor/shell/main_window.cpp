@@ -1,7 +1,7 @@
 // The main window: its creation and the soft-key menu's commands. Most commands are carried
 // out by the canvas or a dialog; layout.cpp places the children.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
 #include "toolwindows/toolwindows.h"

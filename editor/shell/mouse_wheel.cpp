@@ -2,7 +2,7 @@
 // here first. Over the view it scrolls the view (which does it itself); with Ctrl it changes
 // the scale by a step a notch, keeping the image point under the pointer where it is.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 static LRESULT ZoomAround(HWND window, POINT screen, int turn) {

@@ -1,8 +1,8 @@
 // The save prompt that guards destructive commands. It puts "(untitled)" where a document
 // has no name yet.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
-#include "shell/report.h"
+#include "base/editor_state.h"
+#include "base/report.h"
 #include "resources/resource_ids.h"
 
 int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, const WCHAR* caption) {

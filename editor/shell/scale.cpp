@@ -1,7 +1,7 @@
 // The canvas scale after start-up: the Scale dialog, the keys and the wheel all hand their
 // new scale to SetScale, the one place that applies it.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "resources/resource_ids.h"
 
 void SetScale(HWND window, int scale) {

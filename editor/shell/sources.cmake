@@ -1,6 +1,4 @@
 set(SHELL_SOURCES
-    shell/editor_state.cpp
-    shell/report.cpp
     shell/shell_state.cpp
     shell/startup.cpp
     shell/main_window.cpp

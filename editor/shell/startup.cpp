@@ -1,6 +1,6 @@
 // Start-up: single-instance test, window classes, main window and the message loop.
 #include "shell/shell.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "canvas/canvas.h"
 #include "toolwindows/toolwindows.h"
 #include "resources/resource_ids.h"

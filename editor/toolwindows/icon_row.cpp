@@ -1,6 +1,6 @@
 // Drawing shared by the tool windows: the rows of icons with the mark of the chosen one,
 // and rectangles drawn with a pen and brush of their own.
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 // An inversion reads at a glance on a small screen; a dotted one-pixel frame gets lost in

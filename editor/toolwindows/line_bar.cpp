@@ -1,6 +1,6 @@
 // The line bar: the line widths as black bars, each as wide as a line of that width shows
 // on the magnified canvas; a tap chooses the width.
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 #define LINE_WIDTH_COUNT 8

@@ -1,6 +1,6 @@
 // The palette bar: the sixteen palette colours in one column of cells and, below them, the
 // indicator of the line and fill colours. Taps choose the colours.
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 #define PALETTE_ROWS 17 // sixteen colours and the indicator

@@ -1,6 +1,6 @@
 // The tool bar: the six drawing tools as a row of icons, one tap to choose.
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 int PreviousTool;

@@ -1,6 +1,6 @@
 // The opaque/transparent tool of the Opaque/Transparency mode: chooses whether the pen
 // makes mask pixels opaque or transparent.
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 #define OPACITY_CHOICES 2

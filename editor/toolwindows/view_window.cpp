@@ -1,6 +1,6 @@
 // The view window: the scrolling viewport that moves the canvas inside itself, the start
 // picture shown while there is no canvas, and the rubber band drawn on its own area.
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
 #define SCROLL_LINE 8

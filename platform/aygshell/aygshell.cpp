@@ -361,6 +361,25 @@ bool RegisterBarClass(HINSTANCE instance) {
     return RegisterClassW(&wc) != 0;
 }
 
+// The device's whole screen, centred in the work area: where a maximised window goes.
+RECT DeviceScreen(HWND window) {
+    RECT work = WorkArea(window);
+    SIZE device = DeviceSize(work);
+    int left = work.left + (work.right - work.left - device.cx) / 2;
+    int top = work.top + (work.bottom - work.top - device.cy) / 2;
+    return {left, top, left + device.cx, top + device.cy};
+}
+
+// After a turn the maximised windows of this program take the new screen, as the bars'
+// parents do (SHHandleWMSettingChange).
+BOOL CALLBACK TellMaximizedWindow(HWND window, LPARAM) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsZoomed(window) && !BarOfParent(window))
+        SendMessageW(window, WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+    return TRUE;
+}
+
 } // namespace
 
 BOOL WINAPI SHInitExtraControls(void) {
@@ -430,6 +449,11 @@ BOOL WINAPI SHHandleWMSettingChange(HWND window, WPARAM wParam, LPARAM, SHACTIVA
     SoftKeyBar* bar = BarOfParent(window);
     if (wParam == SETTINGCHANGE_RESET && bar && !(GetWindowLongW(window, GWL_STYLE) & WS_CHILD))
         FitToDevice(bar, false);
+    else if (wParam == SETTINGCHANGE_RESET && !bar && IsZoomed(window)) {
+        RECT screen = DeviceScreen(window);
+        SetWindowPos(window, nullptr, screen.left, screen.top, screen.right - screen.left,
+                     screen.bottom - screen.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     return TRUE;
 }
 
@@ -445,4 +469,21 @@ void SHSetDeviceOrientation(int landscape) {
             InvalidateRect(bar.window, nullptr, FALSE);
         }
     }
+    EnumWindows(TellMaximizedWindow, 0);
+}
+
+void WINAPI SHFitMaximizedToDevice(HWND window, MINMAXINFO* info) {
+    if (!info || (GetWindowLongW(window, GWL_STYLE) & WS_CHILD)) return;
+    RECT screen = DeviceScreen(window);
+    // The maximised place is counted from the monitor's corner.
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        SetRectEmpty(&monitor.rcMonitor);
+    info->ptMaxPosition = {screen.left - monitor.rcMonitor.left,
+                           screen.top - monitor.rcMonitor.top};
+    info->ptMaxSize = {screen.right - screen.left, screen.bottom - screen.top};
+    // The device's screen has one size. Wine's X11 driver restores a maximised window when
+    // no window manager confirms the state; restored, it still keeps that size.
+    info->ptMinTrackSize = info->ptMaxTrackSize = info->ptMaxSize;
 }

@@ -59,3 +59,10 @@ BOOL WINAPI SHHandleWMSettingChange(HWND window, WPARAM wParam, LPARAM lParam,
 // it turns the device as the rotate key does, refitting every window that has a menu bar.
 int SHGetDeviceOrientation(void);
 void SHSetDeviceOrientation(int landscape);
+
+// Desktop addition: on the handheld a maximised window fills the device's screen, which the
+// desktop only simulates. A top-level window hands its WM_GETMINMAXINFO record here to be
+// maximised onto that screen (480 x 640, or 640 x 480 when turned, centred in the work
+// area), and it keeps that size even when restored; when the device turns, it is sent the
+// setting change that SHHandleWMSettingChange answers by moving it onto the turned screen.
+void WINAPI SHFitMaximizedToDevice(HWND window, MINMAXINFO* info);

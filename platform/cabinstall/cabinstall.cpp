@@ -1,13 +1,20 @@
-// Stand-in for the handheld's cabinet installer: unpacks the cabinet named on the command
-// line into the install folder and writes install.log there, listing each file installed.
-// The install folder is %PIXMORA_INSTALL_DIR% when set, else <Program Files>\Pixmora.
+// Stand-in for the handheld's cabinet installer: installs the files of the cabinet named on
+// its command line and says in a message box whether that worked and where they went.
+// The install folder is %PIXMORA_INSTALL_DIR% when set, else <Program Files>\Pixmora. The
+// files are unpacked into a folder beside it and moved into place only once all of them
+// arrived whole, so a failed installation leaves the install folder as it was.
 #include <windows.h>
 #include <setupapi.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <string>
 #include <vector>
 
 namespace {
+
+const WCHAR ProgramName[] = L"Pixmora";
+const WCHAR StagingSuffix[] = L".installing";
+const WCHAR RetiredSuffix[] = L".old";
 
 struct Installed {
     std::wstring name;
@@ -15,17 +22,28 @@ struct Installed {
 };
 
 struct Unpacking {
-    std::wstring folder;
+    std::wstring folder; // where the files are unpacked: the staging folder
     std::vector<Installed> files;
     std::wstring failure;
 };
+
+std::wstring SystemMessage(DWORD error) {
+    WCHAR text[256] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, 256, nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' ||
+                          text[length - 1] == L'.' || text[length - 1] == L' '))
+        text[--length] = 0;
+    if (length == 0) return L"error " + std::to_wstring(error);
+    return text;
+}
 
 std::wstring InstallFolder() {
     WCHAR path[MAX_PATH] = {};
     DWORD length = GetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", path, MAX_PATH);
     if (length > 0 && length < MAX_PATH) return path;
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path))) return L"";
-    return std::wstring(path) + L"\\Pixmora";
+    return std::wstring(path) + L"\\" + ProgramName;
 }
 
 // Names from the cabinet stay inside the install folder: no drive, no root, no "..".
@@ -42,41 +60,94 @@ bool IsSafeName(const std::wstring& name) {
     return true;
 }
 
-bool MakeFolders(const std::wstring& path) {
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The folder and every missing folder above it; the system's error code on failure.
+DWORD MakeFolders(const std::wstring& path) {
     int result = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
-    return result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS || result == ERROR_FILE_EXISTS;
+    if (result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS) return (DWORD)result;
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return folder ? (DWORD)ERROR_SUCCESS : (DWORD)ERROR_ALREADY_EXISTS;
+}
+
+// Removes a folder with everything in it; true when nothing of it is left. Linked folders
+// are removed as links, never followed.
+bool RemoveTree(const std::wstring& folder) {
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(folder.c_str())
+                                                       : DeleteFileW(folder.c_str());
+    }
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = entry.cFileName;
+            if (name != L"." && name != L"..") RemoveTree(folder + L"\\" + name);
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    return RemoveDirectoryW(folder.c_str()) != FALSE;
+}
+
+ULONGLONG FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return ~0ull;
+    return ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+UINT OnFileInCabinet(Unpacking* unpacking, FILE_IN_CABINET_INFO_W* info) {
+    std::wstring name = info->NameInCabinet;
+    if (!IsSafeName(name)) {
+        unpacking->failure = L"The cabinet holds a file named \"" + name +
+                             L"\", which would land outside the install folder.";
+        return FILEOP_ABORT;
+    }
+    std::wstring target = unpacking->folder + L"\\" + name;
+    if (target.size() >= MAX_PATH) {
+        unpacking->failure = L"The path for " + name + L" is too long.";
+        return FILEOP_ABORT;
+    }
+    std::wstring folder = target.substr(0, target.find_last_of(L"\\/"));
+    if (DWORD error = MakeFolders(folder)) {
+        unpacking->failure =
+            L"The folder " + folder + L" cannot be made: " + SystemMessage(error) + L".";
+        return FILEOP_ABORT;
+    }
+    lstrcpynW(info->FullTargetName, target.c_str(), MAX_PATH);
+    unpacking->files.push_back({name, info->FileSize});
+    return FILEOP_DOIT;
+}
+
+// A damaged cabinet can end a file early without the unpacker noticing: each file must
+// arrive with the size the cabinet gives it.
+UINT OnFileExtracted(Unpacking* unpacking, const FILEPATHS_W* paths) {
+    if (paths->Win32Error != NO_ERROR) {
+        unpacking->failure = std::wstring(paths->Target) + L" cannot be written: " +
+                             SystemMessage(paths->Win32Error) + L".";
+        return paths->Win32Error;
+    }
+    if (!unpacking->files.empty() && FileSize(paths->Target) != unpacking->files.back().bytes) {
+        unpacking->failure =
+            L"The cabinet is damaged: " + unpacking->files.back().name + L" arrived incomplete.";
+        return ERROR_INVALID_DATA;
+    }
+    return NO_ERROR;
 }
 
 UINT CALLBACK OnCabinetEvent(PVOID context, UINT event, UINT_PTR param1, UINT_PTR) {
     Unpacking* unpacking = (Unpacking*)context;
     switch (event) {
-    case SPFILENOTIFY_FILEINCABINET: {
-        FILE_IN_CABINET_INFO_W* info = (FILE_IN_CABINET_INFO_W*)param1;
-        std::wstring name = info->NameInCabinet;
-        if (!IsSafeName(name)) {
-            unpacking->failure = L"refused the file name " + name;
-            return FILEOP_ABORT;
-        }
-        std::wstring target = unpacking->folder + L"\\" + name;
-        size_t slash = target.find_last_of(L"\\/");
-        if (target.size() >= MAX_PATH || !MakeFolders(target.substr(0, slash))) {
-            unpacking->failure = L"cannot make a place for " + name;
-            return FILEOP_ABORT;
-        }
-        lstrcpynW(info->FullTargetName, target.c_str(), MAX_PATH);
-        unpacking->files.push_back({name, info->FileSize});
-        return FILEOP_DOIT;
-    }
-    case SPFILENOTIFY_FILEEXTRACTED: {
-        const FILEPATHS_W* paths = (const FILEPATHS_W*)param1;
-        if (paths->Win32Error != NO_ERROR) {
-            unpacking->failure = std::wstring(L"could not write ") + paths->Target;
-            return paths->Win32Error;
-        }
-        return NO_ERROR;
-    }
+    case SPFILENOTIFY_FILEINCABINET:
+        return OnFileInCabinet(unpacking, (FILE_IN_CABINET_INFO_W*)param1);
+    case SPFILENOTIFY_FILEEXTRACTED: return OnFileExtracted(unpacking, (const FILEPATHS_W*)param1);
     case SPFILENOTIFY_NEEDNEWCABINET:
-        unpacking->failure = L"the cabinet continues in another cabinet";
+        unpacking->failure = L"The cabinet continues in another cabinet, which is not there.";
         return ERROR_FILE_NOT_FOUND;
     default: return NO_ERROR;
     }
@@ -90,50 +161,113 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-// The log appears whole or not at all, so a watcher never reads half of it.
 bool WriteLog(const std::wstring& folder, const std::string& text) {
-    std::wstring temporary = folder + L"\\install.log.new";
-    std::wstring final = folder + L"\\install.log";
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    std::wstring path = folder + L"\\install.log";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(file, text.data(), (DWORD)text.size(), &written, nullptr) &&
               written == text.size();
-    ok = CloseHandle(file) && ok;
-    if (!ok) {
-        DeleteFileW(temporary.c_str());
+    return CloseHandle(file) && ok;
+}
+
+// Unpacks the whole cabinet into the staging folder, with install.log listing its files.
+bool Unpack(const std::wstring& cabinet, Unpacking* unpacking) {
+    if (GetFileAttributesW(cabinet.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        unpacking->failure = L"The cabinet " + cabinet + L" cannot be opened: " +
+                             SystemMessage(GetLastError()) + L".";
         return false;
     }
-    return MoveFileExW(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    BOOL ok = SetupIterateCabinetW(cabinet.c_str(), 0, OnCabinetEvent, unpacking);
+    if (!unpacking->failure.empty()) return false;
+    if (!ok || unpacking->files.empty()) {
+        unpacking->failure = L"The cabinet " + cabinet + L" is damaged or is no cabinet.";
+        return false;
+    }
+    std::string log = "cabinet " + Utf8(cabinet) + "\r\n";
+    for (const Installed& file : unpacking->files)
+        log += "installed " + Utf8(file.name) + " " + std::to_string(file.bytes) + "\r\n";
+    log += "done " + std::to_string(unpacking->files.size()) + " files\r\n";
+    if (!WriteLog(unpacking->folder, log)) {
+        unpacking->failure =
+            L"install.log cannot be written: " + SystemMessage(GetLastError()) + L".";
+        return false;
+    }
+    return true;
+}
+
+// Puts the staging folder in the install folder's place. A copy installed before is set
+// aside first and comes back if the move fails, so the folder is always whole.
+bool MoveIntoPlace(const std::wstring& staging, const std::wstring& target, std::wstring* failure) {
+    std::wstring retired = target + RetiredSuffix;
+    bool hadCopy = Exists(target);
+    if (hadCopy) {
+        RemoveTree(retired);
+        if (!MoveFileExW(target.c_str(), retired.c_str(), 0)) {
+            *failure = L"The copy installed in " + target + L" cannot be replaced: " +
+                       SystemMessage(GetLastError()) + L".";
+            return false;
+        }
+    }
+    if (!MoveFileExW(staging.c_str(), target.c_str(), 0)) {
+        *failure = L"The files cannot be moved into " + target + L": " +
+                   SystemMessage(GetLastError()) + L".";
+        if (hadCopy) MoveFileExW(retired.c_str(), target.c_str(), 0);
+        return false;
+    }
+    if (hadCopy) RemoveTree(retired);
+    return true;
+}
+
+// Installs the cabinet; the text to show the user, and whether it worked.
+bool Install(const std::wstring& cabinet, std::wstring* report) {
+    std::wstring target = InstallFolder();
+    if (target.empty()) {
+        *report = L"There is no folder to install into.";
+        return false;
+    }
+    std::wstring parent = target.substr(0, target.find_last_of(L"\\/"));
+    if (DWORD error = parent.size() < target.size() ? MakeFolders(parent) : 0) {
+        *report = L"The folder " + parent + L" cannot be made: " + SystemMessage(error) + L".";
+        return false;
+    }
+    Unpacking unpacking;
+    unpacking.folder = target + StagingSuffix;
+    RemoveTree(unpacking.folder); // left by an installation that was cut off
+    if (!CreateDirectoryW(unpacking.folder.c_str(), nullptr)) {
+        *report = L"The folder " + unpacking.folder + L" cannot be made: " +
+                  SystemMessage(GetLastError()) + L".";
+        return false;
+    }
+    bool ok =
+        Unpack(cabinet, &unpacking) && MoveIntoPlace(unpacking.folder, target, &unpacking.failure);
+    if (!ok) {
+        RemoveTree(unpacking.folder);
+        *report = unpacking.failure;
+        return false;
+    }
+    *report = target;
+    return true;
 }
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        fwprintf(stderr, L"usage: cabinstall CABINET\n");
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv || argc < 2) {
+        MessageBoxW(nullptr, L"Usage: cabinstall CABINET", ProgramName, MB_OK | MB_ICONERROR);
+        if (argv) LocalFree(argv);
         return 2;
     }
-    Unpacking unpacking;
-    unpacking.folder = InstallFolder();
-    if (unpacking.folder.empty() || !MakeFolders(unpacking.folder)) {
-        fwprintf(stderr, L"cabinstall: no install folder\n");
-        return 1;
-    }
-    BOOL ok = SetupIterateCabinetW(argv[1], 0, OnCabinetEvent, &unpacking);
-    if (!ok && unpacking.failure.empty())
-        unpacking.failure =
-            L"could not read the cabinet (error " + std::to_wstring(GetLastError()) + L")";
-    std::string log = "cabinet " + Utf8(argv[1]) + "\r\n";
-    for (const Installed& file : unpacking.files)
-        log += "installed " + Utf8(file.name) + " " + std::to_string(file.bytes) + "\r\n";
-    bool success = ok && unpacking.failure.empty();
-    log += success ? "done " + std::to_string(unpacking.files.size()) + " files\r\n"
-                   : "failed: " + Utf8(unpacking.failure) + "\r\n";
-    if (!WriteLog(unpacking.folder, log)) {
-        fwprintf(stderr, L"cabinstall: could not write install.log\n");
-        return 1;
-    }
-    return success ? 0 : 1;
+    std::wstring report;
+    bool ok = Install(argv[1], &report);
+    LocalFree(argv);
+    std::wstring text = ok ? std::wstring(ProgramName) + L" was installed in:\n" + report
+                           : std::wstring(ProgramName) + L" could not be installed.\n" + report +
+                                 L"\nNothing was installed.";
+    MessageBoxW(nullptr, text.c_str(), ProgramName,
+                MB_OK | MB_SETFOREGROUND | (ok ? MB_ICONINFORMATION : MB_ICONERROR));
+    return ok ? 0 : 1;
 }

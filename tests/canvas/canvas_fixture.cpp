@@ -1,7 +1,7 @@
 // A canvas hosted the way the view window hosts it, for the canvas tests and the benchmark.
 #include "canvas_fixture.h"
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 
 static HWND Parent;

@@ -1,7 +1,7 @@
 // The canvas window: the magnified picture, the mesh, the masked view and the commands.
 #include "canvas/canvas.h"
 #include "canvas_fixture.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
 #include <vector>

@@ -2,7 +2,7 @@
 // block, dragging and placing it, and Undo after placing.
 #include "canvas/canvas.h"
 #include "canvas_fixture.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
 #include <string>

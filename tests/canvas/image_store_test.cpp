@@ -2,7 +2,7 @@
 // loaded and resized images pixel for pixel, the undo history with its messages, the mask.
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "file_builders.h"
 #include "files/files.h"
 #include "resources/resource_ids.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "soft_keys.h"
 #include "test_support.h"
 #include "toolwindows/toolwindows.h"

@@ -4,7 +4,7 @@
 #include "canvas/canvas.h"
 #include "files/files.h"
 #include "files_test_support.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include "files_test_support.h"
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "test_support.h"
 #include <cstring>
 
@@ -54,6 +54,13 @@ void ClearCanvasImage() {
     DiscardImage();
 }
 
+Bytes CanvasAsDib() {
+    int bits = ImageInfo->bmiHeader.biBitCount;
+    Bytes dib((BYTE*)ImageInfo, (BYTE*)ImageInfo + 40 + (bits <= 8 ? 4 << bits : 0));
+    dib.insert(dib.end(), ImageBits, ImageBits + RowBytes(CanvasWidth, bits) * CanvasHeight);
+    return dib;
+}
+
 static HBITMAP MakeSection(const Bytes& dib, size_t headerBytes, BITMAPINFO** info, BYTE** bits) {
     *info = (BITMAPINFO*)LocalAlloc(LPTR, headerBytes);
     memcpy(*info, dib.data(), headerBytes);
@@ -69,7 +76,7 @@ static void SetCanvasDib(const Bytes& dib) {
     ClearCanvasImage();
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib.data();
     size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
-    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    size_t pixelBytes = RowBytes(h->biWidth, h->biBitCount) * h->biHeight;
     ImageBitmap = MakeSection(Bytes(dib.begin(), dib.begin() + headerBytes + pixelBytes),
                               headerBytes, &ImageInfo, &ImageBits);
     CanvasWidth = h->biWidth;
@@ -96,7 +103,7 @@ void CanvasFromSlot(int slot) {
     const BYTE* dib = ImageSlots[slot].Dib;
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
     size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
-    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    size_t pixelBytes = RowBytes(h->biWidth, h->biBitCount) * h->biHeight;
     SetCanvasDib(Bytes(dib, dib + headerBytes + pixelBytes));
 }
 

@@ -1,6 +1,7 @@
 // Tests of the agreement window: the text chosen by the device language and prepared from
 // the resource, the scroll ranges, the bars' requests and drag scrolling.
 #include "setup_fixture.h"
+#include <cwctype>
 #include <string>
 
 namespace {
@@ -209,16 +210,31 @@ TEST_F(AgreementTest, MissingTextIsReportedAndLeavesAnEmptyWindow) {
     EXPECT_FALSE(IsWindow(main));
 }
 
+// A text resource whole, its byte-order mark included; empty when it is missing.
+std::wstring ResourceText(const wchar_t* name) {
+    HRSRC found = FindResourceW(SetupInstance, name, L"TEXT");
+    if (!found) return L"";
+    const wchar_t* text = (const wchar_t*)LockResource(LoadResource(SetupInstance, found));
+    return text ? std::wstring(text, SizeofResource(SetupInstance, found) / 2) : L"";
+}
+
+// The words of a text, one space between each.
+std::wstring Words(const std::wstring& text) {
+    std::wstring words;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (!iswspace(text[i]))
+            words += text[i];
+        else if (!words.empty() && words.back() != L' ')
+            words += L' ';
+    }
+    return words;
+}
+
 TEST(AgreementText, ResourcesAreUtf16WithMarkCrLfAndEndMark) {
     for (const wchar_t* name : {L"AGREEMENT_EN", L"agreement_jp"}) {
-        HRSRC found = FindResourceW(SetupInstance, name, L"TEXT");
-        ASSERT_NE(found, nullptr) << name;
-        const BYTE* bytes = (const BYTE*)LockResource(LoadResource(SetupInstance, found));
-        DWORD size = SizeofResource(SetupInstance, found);
-        ASSERT_GT(size, 4u);
-        EXPECT_EQ(bytes[0], 0xFF);
-        EXPECT_EQ(bytes[1], 0xFE);
-        std::wstring text((const wchar_t*)bytes, size / 2);
+        std::wstring text = ResourceText(name);
+        ASSERT_GT(text.size(), 2u) << name;
+        EXPECT_EQ(text[0], 0xFEFF);
         EXPECT_EQ(text.substr(text.size() - 3), L"\r\n%");
         EXPECT_EQ(text.find(L'%'), text.size() - 1);
         size_t lineFeeds = 0, crLf = 0;
@@ -231,6 +247,23 @@ TEST(AgreementText, ResourcesAreUtf16WithMarkCrLfAndEndMark) {
     // The icons the program file and both window classes show.
     EXPECT_NE(LoadIconW(SetupInstance, L"VORN"), nullptr);
     EXPECT_NE(LoadIconW(SetupInstance, L"Setup"), nullptr);
+}
+
+// One licence everywhere: the English agreement holds the LICENSE file word for word, the
+// Japanese one names it with the same copyright line.
+TEST(AgreementText, BothStateTheLicenceOfTheLicenseFile) {
+    std::vector<BYTE> bytes = ReadWholeFile(LICENSE_FILE);
+    ASSERT_FALSE(bytes.empty());
+    std::wstring licence(bytes.begin(), bytes.end());
+    ASSERT_EQ(licence.rfind(L"MIT License", 0), 0u);
+    EXPECT_NE(Words(ResourceText(L"AGREEMENT_EN")).find(Words(licence)), std::wstring::npos);
+    size_t copyright = licence.find(L"Copyright (c)");
+    ASSERT_NE(copyright, std::wstring::npos);
+    std::wstring copyrightLine =
+        licence.substr(copyright, licence.find(L'\n', copyright) - copyright);
+    std::wstring japanese = ResourceText(L"AGREEMENT_JP");
+    EXPECT_NE(japanese.find(L"MIT ライセンス"), std::wstring::npos);
+    EXPECT_NE(japanese.find(copyrightLine + L"\r\n"), std::wstring::npos);
 }
 
 TEST(AgreementText, StopsAtTheEndMarkOrTheEndOfTheResource) {

@@ -1,6 +1,7 @@
 // Drives a running setup.exe from another process: window search with timeouts and button
 // presses through posted commands.
 #include "setup_driver.h"
+#include <tlhelp32.h>
 
 namespace {
 
@@ -72,6 +73,35 @@ HWND DriveToAgreement(const PROCESS_INFORMATION& process, HWND* mainWindow) {
     if (!welcome) return nullptr;
     PressButton(welcome, IDOK);
     return WaitForChild(main, L"License", 10000);
+}
+
+DWORD WaitForProcessNamed(const wchar_t* programName, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot != INVALID_HANDLE_VALUE) {
+            PROCESSENTRY32W entry = {sizeof(entry)};
+            DWORD found = 0;
+            for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+                 more = Process32NextW(snapshot, &entry))
+                if (_wcsicmp(entry.szExeFile, programName) == 0) found = entry.th32ProcessID;
+            CloseHandle(snapshot);
+            if (found) return found;
+        }
+        if (timeoutMs) Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return 0;
+}
+
+ShownBox ReadBox(HWND box) {
+    wchar_t text[1024] = {};
+    ShownBox shown;
+    GetWindowTextW(box, text, 1024);
+    shown.caption = text;
+    text[0] = 0;
+    GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 1024);
+    shown.text = text;
+    return shown;
 }
 
 std::wstring WindowsPath(const char* unixPath) {

@@ -17,5 +17,14 @@ void PressButton(HWND parent, int id);
 // Takes setup from its start screen through the welcome dialog to the agreement; the
 // agreement window, or none if a step did not come.
 HWND DriveToAgreement(const PROCESS_INFORMATION& process, HWND* mainWindow);
+// The id of a running process started from a program file of that name ("cabinstall.exe"),
+// waiting up to timeoutMs for one; 0 if none comes.
+DWORD WaitForProcessNamed(const wchar_t* programName, DWORD timeoutMs);
+// A message box as the user reads it: its caption and its text.
+struct ShownBox {
+    std::wstring caption;
+    std::wstring text;
+};
+ShownBox ReadBox(HWND box);
 // Windows path of a path in the Linux file system (Wine's Z: drive).
 std::wstring WindowsPath(const char* unixPath);

@@ -1,9 +1,12 @@
 // End-to-end tests of the installation: setup.exe runs as its own process, the shell opens
 // Pixmora.CAB with the stand-in cabinet installer registered for .CAB files in this Wine
-// prefix, and the editor arrives in the install folder.
+// prefix, the editor arrives in the install folder and the installer says so in a box.
 #include "setup_driver.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
+#include <shellapi.h>
+#include <algorithm>
+#include <functional>
 #include <string>
 
 namespace {
@@ -28,27 +31,97 @@ bool RegisterCabinetInstaller() {
            SetDefaultValue(L"Pixmora.Cabinet\\shell\\open\\command", command);
 }
 
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveFolder(const std::wstring& folder) {
+    std::wstring from = folder + L'\0'; // the list ends with a second NUL
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    SHFileOperationW(&operation);
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// What one run of the cabinet installer showed, and how it ended.
+struct InstallerRun {
+    bool ran = false;
+    std::vector<ShownBox> boxes;
+    DWORD exitCode = 0;
+};
+
+std::vector<BYTE> BuiltCabinet() {
+    return ReadWholeFile(WindowsPath(SETUP_EXE).substr(0, WindowsPath(SETUP_EXE).rfind(L'\\')) +
+                         L"\\Pixmora.CAB");
+}
+
+// Damages a copy of the real cabinet as a broken download or a hostile file would.
+std::vector<BYTE> Truncated(std::vector<BYTE> cabinet) {
+    cabinet.resize(cabinet.size() / 2);
+    return cabinet;
+}
+std::vector<BYTE> MemberRenamed(std::vector<BYTE> cabinet) {
+    // The member's name is stored once, NUL-ended, in the cabinet's file table.
+    const char name[] = "Pixmora.exe";
+    auto at = std::search(cabinet.begin(), cabinet.end(), name, name + sizeof name);
+    if (at == cabinet.end()) return {};
+    const char hostile[sizeof name] = "..\\x.exe";
+    std::copy(hostile, hostile + sizeof hostile, at);
+    return cabinet;
+}
+
 class InstallTest : public testing::Test {
   protected:
-    std::wstring installFolder;
+    std::wstring testFolder, installFolder;
     PROCESS_INFORMATION process = {};
     void SetUp() override {
         ASSERT_TRUE(RegisterCabinetInstaller());
-        installFolder = MakeTestFolder(L"install");
-        DeleteFileW(LogPath().c_str());
-        DeleteFileW((installFolder + L"\\Pixmora.exe").c_str());
+        testFolder = MakeTestFolder(L"install");
+        RemoveFolder(testFolder);
+        ASSERT_TRUE(CreateDirectoryW(testFolder.c_str(), nullptr));
+        installFolder = testFolder + L"\\Pixmora";
         SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", installFolder.c_str());
     }
     void TearDown() override {
-        if (process.hProcess) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process.hProcess, 99);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
+        EndProcess(&process);
+        while (DWORD left = WaitForProcessNamed(L"cabinstall.exe", 0)) {
+            ADD_FAILURE() << "a cabinet installer was still running";
+            HANDLE installer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, left);
+            if (!installer) break;
+            TerminateProcess(installer, 99);
+            WaitForSingleObject(installer, Patience);
+            CloseHandle(installer);
         }
+        RemoveFolder(testFolder);
+    }
+    static void EndProcess(PROCESS_INFORMATION* run) {
+        if (!run->hProcess) return;
+        if (WaitForSingleObject(run->hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(run->hProcess, 99);
+        CloseHandle(run->hProcess);
+        CloseHandle(run->hThread);
+        *run = {};
     }
     std::wstring LogPath() const { return installFolder + L"\\install.log"; }
-    // Runs setup through the welcome dialog to the agreement and presses a button there.
+    // A folder holding a copy of setup.exe and the given cabinet beside it, as a user
+    // would have after unpacking a download.
+    std::wstring SetupBeside(const std::vector<BYTE>& cabinet) {
+        std::wstring folder = testFolder + L"\\download";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        std::wstring program = folder + L"\\setup.exe";
+        EXPECT_TRUE(CopyFileW(WindowsPath(SETUP_EXE).c_str(), program.c_str(), FALSE));
+        if (!cabinet.empty()) {
+            EXPECT_TRUE(WriteWholeFile(folder + L"\\Pixmora.CAB", cabinet));
+        }
+        return program;
+    }
+    // Runs setup through the welcome dialog to the agreement and presses a button there;
+    // returns once setup has ended.
     void RunSetupAndPress(const std::wstring& program, int button) {
         ASSERT_TRUE(StartProgram(program, &process));
         HWND main = nullptr;
@@ -63,59 +136,150 @@ class InstallTest : public testing::Test {
         GetExitCodeProcess(process.hProcess, &code);
         EXPECT_EQ(code, 0u);
     }
-    bool WaitForLog(DWORD timeoutMs) {
-        DWORD start = GetTickCount();
-        do {
-            if (GetFileAttributesW(LogPath().c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-            Sleep(100);
-        } while (GetTickCount() - start < timeoutMs);
-        return false;
+    // Lets the cabinet installer that setup started run to its end, pressing OK on each
+    // box it shows. setup hands the cabinet over before it ends, so an installer that is
+    // not running once setup has ended was never started.
+    InstallerRun FinishInstaller() {
+        InstallerRun run;
+        DWORD id = WaitForProcessNamed(L"cabinstall.exe", 0);
+        if (!id) return run;
+        run.ran = true;
+        HANDLE installer = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        if (!installer) return run;
+        while (WaitForSingleObject(installer, 0) == WAIT_TIMEOUT) {
+            HWND box = WaitForProcessWindow(id, L"#32770", nullptr, Patience);
+            if (!box) break;
+            run.boxes.push_back(ReadBox(box));
+            PressButton(box, IDOK);
+            WaitForSingleObject(installer, 2000);
+        }
+        EXPECT_EQ(WaitForSingleObject(installer, Patience), WAIT_OBJECT_0);
+        GetExitCodeProcess(installer, &run.exitCode);
+        CloseHandle(installer);
+        return run;
     }
-    std::string Log() {
-        std::vector<BYTE> bytes = ReadWholeFile(LogPath());
-        return std::string(bytes.begin(), bytes.end());
+    // Runs the cabinet installer on a file, as the shell would.
+    InstallerRun RunInstallerOn(const std::wstring& cabinet) {
+        STARTUPINFOW startup = {sizeof(startup)};
+        std::wstring command = L"\"" + WindowsPath(CABINSTALL_EXE) + L"\" \"" + cabinet + L"\"";
+        PROCESS_INFORMATION installer = {};
+        EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &installer));
+        InstallerRun run = FinishInstaller();
+        EndProcess(&installer);
+        return run;
+    }
+    void ExpectFailureShown(const InstallerRun& run, const std::wstring& reason) {
+        ASSERT_TRUE(run.ran);
+        EXPECT_EQ(run.exitCode, 1u);
+        ASSERT_EQ(run.boxes.size(), 1u);
+        EXPECT_EQ(run.boxes[0].caption, L"Pixmora");
+        const std::wstring& text = run.boxes[0].text;
+        EXPECT_EQ(text.rfind(L"Pixmora could not be installed.", 0), 0u) << Narrow(text);
+        EXPECT_NE(text.find(reason), std::wstring::npos) << Narrow(text);
+    }
+    // Nothing of a failed or skipped installation is left, beside the folder or in it.
+    void ExpectNothingInstalled() {
+        EXPECT_FALSE(Exists(installFolder + L"\\Pixmora.exe"));
+        EXPECT_FALSE(Exists(LogPath()));
+        EXPECT_FALSE(Exists(installFolder + L".installing"));
+        EXPECT_FALSE(Exists(testFolder + L"\\x.exe"));
     }
 };
 
-TEST_F(InstallTest, IAgreeInstallsTheEditorFromTheCabinet) {
+TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
+    // An earlier installation is replaced whole.
+    ASSERT_TRUE(CreateDirectoryW(installFolder.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(installFolder + L"\\Pixmora.exe", {'o', 'l', 'd'}));
     RunSetupAndPress(WindowsPath(SETUP_EXE), 200);
-    ASSERT_TRUE(WaitForLog(Patience)) << "the cabinet installer left no log";
-    std::string log = Log();
-    EXPECT_NE(log.find("installed Pixmora.exe"), std::string::npos) << log;
-    EXPECT_NE(log.find("done 1 files"), std::string::npos) << log;
+    InstallerRun run = FinishInstaller();
+    ASSERT_TRUE(run.ran) << "setup started no cabinet installer";
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, L"Pixmora");
+    EXPECT_EQ(run.boxes[0].text, L"Pixmora was installed in:\n" + installFolder);
+
     std::vector<BYTE> installed = ReadWholeFile(installFolder + L"\\Pixmora.exe");
     std::vector<BYTE> built = ReadWholeFile(WindowsPath(PIXMORA_EXE));
     ASSERT_FALSE(built.empty());
     EXPECT_TRUE(installed == built) << "the installed editor differs from the built one";
+    std::vector<BYTE> bytes = ReadWholeFile(LogPath());
+    std::string log(bytes.begin(), bytes.end());
+    EXPECT_NE(log.find("installed Pixmora.exe " + std::to_string(built.size())), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("done 1 files"), std::string::npos) << log;
+    EXPECT_FALSE(Exists(installFolder + L".installing"));
+    EXPECT_FALSE(Exists(installFolder + L".old"));
 }
 
-TEST_F(InstallTest, ExitDuringTheAgreementInstallsNothing) {
+TEST_F(InstallTest, ADamagedCabinetIsReportedAndInstallsNothing) {
+    struct Case {
+        const char* name;
+        std::function<std::vector<BYTE>(std::vector<BYTE>)> damage;
+        const wchar_t* reason;
+        bool earlierCopy;
+    };
+    const Case cases[] = {
+        {"cut in half", Truncated, L"damaged", false},
+        {"cut in half, over an earlier copy", Truncated, L"damaged", true},
+        {"a member named ..\\x.exe", MemberRenamed, L"\"..\\x.exe\"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> cabinet = c.damage(BuiltCabinet());
+        ASSERT_FALSE(cabinet.empty());
+        const std::vector<BYTE> earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+        if (c.earlierCopy) {
+            ASSERT_TRUE(CreateDirectoryW(installFolder.c_str(), nullptr));
+            ASSERT_TRUE(WriteWholeFile(installFolder + L"\\Pixmora.exe", earlier));
+        }
+        RunSetupAndPress(SetupBeside(cabinet), 200);
+        ExpectFailureShown(FinishInstaller(), c.reason);
+        EXPECT_FALSE(Exists(installFolder + L".installing"));
+        EXPECT_FALSE(Exists(testFolder + L"\\x.exe"));
+        if (c.earlierCopy) {
+            EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") == earlier);
+            RemoveFolder(installFolder);
+        } else {
+            ExpectNothingInstalled();
+        }
+        EndProcess(&process);
+    }
+}
+
+TEST_F(InstallTest, ExitDuringTheAgreementInstallsNothingAndShowsNothing) {
     RunSetupAndPress(WindowsPath(SETUP_EXE), 210);
-    EXPECT_FALSE(WaitForLog(2000));
+    InstallerRun run = FinishInstaller();
+    EXPECT_FALSE(run.ran) << "Exit started the cabinet installer";
+    ExpectNothingInstalled();
 }
 
 TEST_F(InstallTest, WithoutACabinetSetupEndsQuietly) {
     // setup alone in a folder: the shell cannot open the cabinet, and setup still ends.
-    std::wstring folder = MakeTestFolder(L"setup-alone");
-    std::wstring program = folder + L"\\setup.exe";
-    ASSERT_TRUE(CopyFileW(WindowsPath(SETUP_EXE).c_str(), program.c_str(), FALSE));
-    DeleteFileW((folder + L"\\Pixmora.CAB").c_str());
-    RunSetupAndPress(program, 200);
-    EXPECT_FALSE(WaitForLog(2000));
+    RunSetupAndPress(SetupBeside({}), 200);
+    InstallerRun run = FinishInstaller();
+    EXPECT_FALSE(run.ran);
+    ExpectNothingInstalled();
 }
 
-TEST_F(InstallTest, CabinetInstallerReportsAFileThatIsNoCabinet) {
-    std::wstring bogus = installFolder + L"\\bogus.cab";
+TEST_F(InstallTest, CabinetInstallerReportsWhatFailed) {
+    std::wstring bogus = testFolder + L"\\bogus.cab";
     ASSERT_TRUE(WriteWholeFile(bogus, std::vector<BYTE>(64, 'x')));
-    STARTUPINFOW startup = {sizeof(startup)};
-    std::wstring command = L"\"" + WindowsPath(CABINSTALL_EXE) + L"\" \"" + bogus + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    ASSERT_EQ(WaitForSingleObject(process.hProcess, Patience), WAIT_OBJECT_0);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    EXPECT_EQ(code, 1u);
-    EXPECT_NE(Log().find("failed:"), std::string::npos) << Log();
+    ExpectFailureShown(RunInstallerOn(bogus), L"is damaged or is no cabinet");
+    ExpectNothingInstalled();
+
+    ExpectFailureShown(RunInstallerOn(testFolder + L"\\missing.cab"), L"cannot be opened");
+    ExpectNothingInstalled();
+
+    // A folder it cannot write: the install folder would be inside a file.
+    std::wstring blocker = testFolder + L"\\file";
+    ASSERT_TRUE(WriteWholeFile(blocker, {'x'}));
+    installFolder = blocker + L"\\Pixmora";
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", installFolder.c_str());
+    std::wstring cabinet = testFolder + L"\\Pixmora.CAB";
+    ASSERT_TRUE(WriteWholeFile(cabinet, BuiltCabinet()));
+    ExpectFailureShown(RunInstallerOn(cabinet), L"cannot be made");
+    EXPECT_TRUE(ReadWholeFile(blocker) == std::vector<BYTE>{'x'});
 }
 
 } // namespace

@@ -1,12 +1,13 @@
 // Poses setup.exe for a screenshot: starts it and takes it to the named screen, then leaves
-// it running; then creates READY_FILE, if named, for the photographer.
-// Usage: setup_pose SETUP.EXE start|welcome|agreement [READY_FILE]
+// it running; then creates READY_FILE, if named, for the photographer. "installed" presses
+// "I Agree" and waits for the cabinet installer's message.
+// Usage: setup_pose SETUP.EXE start|welcome|agreement|installed [READY_FILE]
 #include "setup_driver.h"
 #include <cstdio>
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) {
-        fwprintf(stderr, L"usage: setup_pose SETUP.EXE start|welcome|agreement\n");
+        fwprintf(stderr, L"usage: setup_pose SETUP.EXE start|welcome|agreement|installed\n");
         return 2;
     }
     PROCESS_INFORMATION process = {};
@@ -19,6 +20,11 @@ int wmain(int argc, wchar_t** argv) {
         if (!WaitForProcessWindow(process.dwProcessId, L"#32770", nullptr, 10000)) return 1;
     } else if (stage == L"agreement") {
         if (!DriveToAgreement(process, nullptr)) return 1;
+    } else if (stage == L"installed") {
+        if (!DriveToAgreement(process, nullptr)) return 1;
+        PressButton(main, 200);
+        DWORD installer = WaitForProcessNamed(L"cabinstall.exe", 20000);
+        if (!installer || !WaitForProcessWindow(installer, L"#32770", nullptr, 20000)) return 1;
     }
     Sleep(1500); // let it paint
     if (argc > 3) {

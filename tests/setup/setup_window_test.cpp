@@ -1,6 +1,7 @@
 // Tests of setup's main window: button layout in both orientations, the painted screen,
 // the welcome dialog and the step machine, and the cabinet hand-over.
 #include "setup_fixture.h"
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -32,6 +33,44 @@ TEST_F(SetupWindowTest, ButtonsStandBelowInPortraitAndRightInLandscape) {
     EXPECT_EQ(exit.left, 248);
     EXPECT_EQ(exit.top, 150);
     EXPECT_EQ(exit.right - exit.left, 64);
+}
+
+TEST_F(SetupWindowTest, MaximisedMeansTheHandheldScreenUprightAndTurned) {
+    RECT work = {};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    // As created (upright), then turned and turned back.
+    for (int landscape : {-1, 1, 0}) {
+        SCOPED_TRACE(landscape == 1 ? "turned" : "upright");
+        if (landscape >= 0) SHSetDeviceOrientation(landscape);
+        PumpMessages();
+        // The screen is centred in the work area and never larger than it.
+        int width = std::min<int>(landscape == 1 ? 640 : 480, work.right - work.left);
+        int height = std::min<int>(landscape == 1 ? 480 : 640, work.bottom - work.top);
+        int left = work.left + (work.right - work.left - width) / 2;
+        int top = work.top + (work.bottom - work.top - height) / 2;
+        RECT window = {};
+        GetWindowRect(main, &window);
+        EXPECT_TRUE(IsZoomed(main));
+        EXPECT_EQ(window.left, left);
+        EXPECT_EQ(window.top, top);
+        EXPECT_EQ(window.right, left + width);
+        EXPECT_EQ(window.bottom, top + height);
+        // The buttons follow: below upright, at the right edge turned.
+        RECT client = {}, exit = ChildRect(GetDlgItem(main, IDC_EXIT));
+        GetClientRect(main, &client);
+        EXPECT_EQ(ClientWidth, client.right);
+        EXPECT_EQ(ClientHeight, client.bottom);
+        if (landscape == 1)
+            EXPECT_EQ(exit.right, client.right - 8);
+        else
+            EXPECT_EQ(exit.bottom, client.bottom - 8);
+    }
+    // Restored (as Wine's X11 driver does without a window manager), it keeps the size.
+    ShowWindow(main, SW_RESTORE);
+    RECT window = {};
+    GetWindowRect(main, &window);
+    EXPECT_EQ(window.right - window.left, std::min<int>(480, work.right - work.left));
+    EXPECT_EQ(window.bottom - window.top, std::min<int>(640, work.bottom - work.top));
 }
 
 TEST_F(SetupWindowTest, AgreementWindowFollowsTheTurnOfTheDevice) {

@@ -1,6 +1,6 @@
 // The editor's state at process start and the start palette.
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "shell/shell.h"
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include "editor_session.h"
 #include "files/files.h"
 #include "resources/resource_ids.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "shell/shell.h"
-#include "shell/report.h"
+#include "base/report.h"
 #include "soft_keys.h"
 #include "test_support.h"
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Makes a test program look like the editor to the code under test: its instance is the
 // editor's instance (the resources are linked in) and the editor's window classes exist.
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "shell/shell.h"
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 #include "canvas/canvas.h"
 #include "files/files.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "shell/shell.h"
 #include "toolwindows/toolwindows.h"
 #include "test_support.h"

@@ -1,7 +1,7 @@
 // The test parent window and the helpers that make tool windows under it.
 #include "tool_window_fixture.h"
 #include "canvas/canvas.h"
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 #include "test_support.h"
 

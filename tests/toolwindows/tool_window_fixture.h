@@ -1,7 +1,7 @@
 // Tool windows under test: each is made a child of a plain parent window at the top left of
 // the screen, at the size the main window's layout gives it, and destroyed after the test.
 #pragma once
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 #include <gtest/gtest.h>
 #include <vector>

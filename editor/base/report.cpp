@@ -1,5 +1,5 @@
 // The formatted failure message and the out-of-memory box.
-#include "shell/report.h"
+#include "base/report.h"
 
 static const WCHAR Untitled[] = L"(untitled)";
 

@@ -1,5 +1,5 @@
 // Editor-wide state with its start values, and the start palette.
-#include "shell/editor_state.h"
+#include "base/editor_state.h"
 
 HINSTANCE AppInstance;
 HWND MainWindow;

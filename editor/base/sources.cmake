@@ -1,0 +1,4 @@
+set(BASE_SOURCES
+    base/editor_state.cpp
+    base/report.cpp
+)
