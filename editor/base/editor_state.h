@@ -31,8 +31,8 @@ extern HWND ViewWindow;
 extern HWND ImageWindows[3]; // [0] canvas, [1] full-size monitor, [2] half-size monitor
 extern HWND TransparentToolWindow;
 
-// Image geometry. Scale is written only by the Scale dialog; each window that shows the
-// image reads it when it handles a message and hands it on to what it calls.
+// Image geometry. A new Scale takes effect only through the shell's SetScale; each window
+// that shows the image reads it when it handles a message and hands it on to what it calls.
 extern int CanvasWidth;
 extern int CanvasHeight;
 extern int Scale;

@@ -117,6 +117,9 @@ LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // ---- Save commands (canvas commands 13 and 26); 1 when the file was written ----------
 int SaveImageAsBitmap(HWND canvas);
 int SaveImageAsIcon(HWND canvas);
+// The same saves without the dialog: to DocumentPath as it stands.
+int WriteImageAsBitmap(HWND canvas);
+int WriteImageAsIcon(HWND canvas);
 // The image as the save commands hand it to a writer: with the mask an icon is written
 // with when forIcon, else without one.
 struct ImageToWrite;

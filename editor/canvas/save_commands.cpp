@@ -25,6 +25,10 @@ void CanvasImageToWrite(bool forIcon, ImageToWrite* image) {
 int SaveImageAsBitmap(HWND canvas) {
     PrepareBitmapDialog(canvas, DocumentPath, DocumentDirectory);
     if (!RunSaveDialog(canvas, DocumentPath, DocumentTitle)) return 0;
+    return WriteImageAsBitmap(canvas);
+}
+
+int WriteImageAsBitmap(HWND canvas) {
     ImageToWrite image;
     CanvasImageToWrite(false, &image);
     if (!WriteDib(canvas, DocumentPath, &image)) {
@@ -38,6 +42,10 @@ int SaveImageAsBitmap(HWND canvas) {
 int SaveImageAsIcon(HWND canvas) {
     PrepareIconDialog(canvas, DocumentPath, DocumentDirectory);
     if (!RunSaveDialog(canvas, DocumentPath, DocumentTitle)) return 0;
+    return WriteImageAsIcon(canvas);
+}
+
+int WriteImageAsIcon(HWND canvas) {
     ImageToWrite image;
     CanvasImageToWrite(true, &image);
     if (!WriteIconFile(DocumentPath, &image)) {

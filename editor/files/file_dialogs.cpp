@@ -53,6 +53,13 @@ void PrepareIconDialog(HWND owner, WCHAR* path, WCHAR* directory) {
     ResetFileDialog(owner, path, directory);
 }
 
+const WCHAR* FileNameOf(const WCHAR* path) {
+    const WCHAR* name = path;
+    for (const WCHAR* p = path; *p; p++)
+        if (*p == L'\\' || *p == L'/' || *p == L':') name = p + 1;
+    return name;
+}
+
 // A dialog that reports success must have left a name, ended within the buffer; the file
 // title is filled from it when the dialog left it empty.
 static bool TakeChosenName(WCHAR* path, WCHAR* title) {
@@ -60,12 +67,7 @@ static bool TakeChosenName(WCHAR* path, WCHAR* title) {
     if (!path[0]) return false;
     if (title) {
         title[TITLE_CHARS - 1] = 0;
-        if (!title[0]) {
-            const WCHAR* name = path;
-            for (const WCHAR* p = path; *p; p++)
-                if (*p == L'\\' || *p == L'/' || *p == L':') name = p + 1;
-            lstrcpynW(title, name, TITLE_CHARS);
-        }
+        if (!title[0]) lstrcpynW(title, FileNameOf(path), TITLE_CHARS);
     }
     return true;
 }

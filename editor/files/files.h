@@ -253,6 +253,8 @@ void PrepareIconDialog(HWND owner, WCHAR* path, WCHAR* directory);
 void ResetFileDialog(HWND owner, WCHAR* path, WCHAR* directory);
 bool RunOpenDialog(HWND owner, WCHAR* directory, WCHAR* path, WCHAR* title);
 bool RunSaveDialog(HWND owner, WCHAR* path, WCHAR* title);
+// The file's own name: what follows the path's last folder or drive.
+const WCHAR* FileNameOf(const WCHAR* path);
 bool ShowOpenDialog(OPENFILENAMEW* record);
 // The ANSI form of a name, in a buffer of the file dialogs' own; none when the code page cannot
 // hold the name exactly (or it does not fit), so the caller must open the file through its wide

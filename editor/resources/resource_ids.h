@@ -4,6 +4,8 @@
 
 // Menu resource holding the two soft-key pop-ups, "File" and "Menu".
 #define IDR_MAIN_MENU 102
+// The keyboard's shortcuts to the menu's commands (keys.rc).
+#define IDR_KEYS 103
 
 // Commands (menu items and the internal ones the main window sends).
 #define CMD_ABOUT 10
@@ -22,7 +24,13 @@
 #define CMD_PASTE 29
 #define CMD_UNDO 31
 #define CMD_REDO 32
+// Reached by keys only; each does what its menu item or the Scale dialog does.
+#define CMD_SAVE 33          // save to the document's own file, else Save As of its kind
+#define CMD_SCALE_UP 34      // one step larger
+#define CMD_SCALE_DOWN 35    // one step smaller, never below 1
+#define CMD_SCALE_START 36   // back to the scale the editor starts with
 #define CMD_ENSURE_CANVAS 50 // internal: create the canvas if missing
+#define CMD_OPEN_NAMED 51    // internal: open the file named on the command line
 #define CMD_CANVAS_SIZE 66
 #define CMD_ICON_IMAGES 67
 #define CMD_RESIZE_IMAGE 85 // internal: canvas resizes its image after Canvas Size

@@ -21,6 +21,14 @@ static ImageSlot* ForgetSlotName() {
     return slot;
 }
 
+// A file named without a dialog is put where the dialog puts the user's choice, so the
+// reader opens it without asking.
+static void NameChosenFile(ImageSlot* slot, const WCHAR* chosen) {
+    if (!chosen) return;
+    lstrcpynW(slot->Path, chosen, PATH_CHARS);
+    lstrcpynW(slot->Title, FileNameOf(chosen), TITLE_CHARS);
+}
+
 // Puts the kept names back after an open that brought no image. The image pointers go back
 // only when they point into the held icon, which a failed open leaves in place.
 static void RestoreSlotName(ImageSlot* slot) {
@@ -51,9 +59,11 @@ static bool CanvasForLoad(HWND window) {
     return ImageWindows[0] != nullptr;
 }
 
-LRESULT OpenBitmapCommand(HWND window) {
+// chosen: the file to open, or none to ask for one in the dialog.
+static LRESULT OpenBitmap(HWND window, const WCHAR* chosen) {
     if (!ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path)) return 0;
     ImageSlot* slot = ForgetSlotName();
+    NameChosenFile(slot, chosen);
     // A file that could not be read (the reader has said why) changes nothing either.
     if (!OpenBitmapIntoSlot(window, CurrentSlot) || !slot->Dib) {
         RestoreSlotName(slot);
@@ -63,15 +73,17 @@ LRESULT OpenBitmapCommand(HWND window) {
     TakeSlotSize(slot);
     if (CanvasForLoad(window)) SendMessageW(ImageWindows[0], WM_COMMAND, CMD_OPEN_BITMAP, 0);
     DocumentKind = DOCUMENT_BITMAP_FILE;
+    SetDocumentFile(slot->Path, DOCUMENT_FORMAT_BITMAP);
     Modified = 0;
     LayOutAgain(window); // the canvas window takes the file's size at once
     return 0;
 }
 
-LRESULT OpenIconCommand(HWND window) {
+static LRESULT OpenIcon(HWND window, const WCHAR* chosen) {
     if (!ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path)) return 0;
     ImageSlot* slot = ForgetSlotName();
     if (DocumentKind == DOCUMENT_BITMAP_FILE) ReleaseSlot(CurrentSlot);
+    NameChosenFile(slot, chosen); // after the release, which empties the names
     if (!OpenIconIntoSlot(window, CurrentSlot)) {
         RestoreSlotName(slot);
         return 0;
@@ -81,9 +93,29 @@ LRESULT OpenIconCommand(HWND window) {
     if (CanvasForLoad(window)) PostMessageW(ImageWindows[0], WM_COMMAND, CMD_OPEN_ICON, 0);
     if (IconHasTransparency) PostMessageW(window, WM_COMMAND, CMD_TRANSPARENCY, 1);
     DocumentKind = DOCUMENT_ICON_FILE;
+    SetDocumentFile(slot->Path, DOCUMENT_FORMAT_ICON);
     Modified = 0;
     LayOutAgain(window);
     return 0;
+}
+
+LRESULT OpenBitmapCommand(HWND window) {
+    return OpenBitmap(window, nullptr);
+}
+
+LRESULT OpenIconCommand(HWND window) {
+    return OpenIcon(window, nullptr);
+}
+
+static bool EndsWith(const WCHAR* path, const WCHAR* ending) {
+    int length = lstrlenW(path), endingLength = lstrlenW(ending);
+    return length >= endingLength && lstrcmpiW(path + length - endingLength, ending) == 0;
+}
+
+LRESULT OpenNamedFile(HWND window, const WCHAR* path) {
+    if (!path || !path[0]) return 0; // an empty name would bring up the dialog instead
+    if (EndsWith(path, L".ico") || EndsWith(path, L".cur")) return OpenIcon(window, path);
+    return OpenBitmap(window, path);
 }
 
 // Creates an optional child of the main window with its top left where the layout puts it.

@@ -115,8 +115,10 @@ bool AddIconImageOf(HWND window, int side, bool fromCanvas) {
             return false;
         }
         // From here on the picture is an icon document: the save prompt saves it as one, and
-        // New Create or an open lets its images go.
+        // New Create or an open lets its images go. A bitmap file cannot hold its images, so
+        // the next Ctrl+S asks where the icon goes.
         DocumentKind = DOCUMENT_ICON_FILE;
+        if (DocumentFileFormat != DOCUMENT_FORMAT_ICON) SetDocumentFile(nullptr, 0);
         IconHasTransparency = IconMaskHasTransparency(CurrentSlot) != 0;
     }
     ImageToWrite made;

@@ -104,6 +104,7 @@ static LRESULT NewCreateCommand(HWND window) {
     DiscardImage();
     SizeChosen = 1;
     EnsureCanvas(window, CMD_NEW_CREATE);
+    SetDocumentFile(nullptr, 0); // a new picture has no file of its own yet
     Modified = 0;
     return 0;
 }
@@ -116,17 +117,6 @@ static LRESULT CanvasSizeCommand(HWND window) {
     if (ImageWindows[0] && SizeChosen) {
         SendToCanvas(CMD_RESIZE_IMAGE);
         LayOutAgain(window); // the canvas window takes the new size at once
-    }
-    return 0;
-}
-
-static LRESULT ScaleCommand(HWND window) {
-    if (!RunDialog(window, L"ScaleBox", ScaleDlgProc) || Scale == PrevScale) return 0;
-    // The line bar draws its bars at the canvas scale and reads it only when it paints.
-    if (LineBarWindow) InvalidateRect(LineBarWindow, nullptr, TRUE);
-    if (ImageWindows[0]) {
-        LayOutAgain(window);
-        InvalidateRect(ImageWindows[0], nullptr, TRUE);
     }
     return 0;
 }
@@ -162,12 +152,16 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case CMD_ABOUT: RunDialog(window, L"AboutBox", AboutDlgProc); return 0;
     // The save's result goes back to the save prompt, which sent the command.
-    case CMD_SAVE_BITMAP: return SendToCanvas(CMD_SAVE_BITMAP);
-    case CMD_SAVE_ICON: return SendToCanvas(CMD_SAVE_ICON);
+    case CMD_SAVE_BITMAP:
+    case CMD_SAVE_ICON: return SaveAsCommand(window, LOWORD(wParam));
+    case CMD_SAVE: return SaveCommand(window);
     case CMD_MESH_ON: SendToCanvas(CMD_MESH_ON); return 0;
     case CMD_MESH_OFF: SendToCanvas(CMD_MESH_OFF); return 0;
     case CMD_OPEN_BITMAP: return OpenBitmapCommand(window);
     case CMD_SCALE: return ScaleCommand(window);
+    case CMD_SCALE_UP:
+    case CMD_SCALE_DOWN:
+    case CMD_SCALE_START: return ScaleStepCommand(window, LOWORD(wParam));
     case CMD_OPEN_ICON: return OpenIconCommand(window);
     case CMD_NEW_CREATE: return NewCreateCommand(window);
     case CMD_OPEN_MONITOR: return OpenMonitorCommand(window);
@@ -178,6 +172,7 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_UNDO: UndoCommand(); return 0;
     case CMD_REDO: RedoCommand(); return 0;
     case CMD_ENSURE_CANVAS: return EnsureCanvas(window, CMD_ENSURE_CANVAS);
+    case CMD_OPEN_NAMED: return OpenNamedFile(window, NamedFile);
     case CMD_CANVAS_SIZE: return CanvasSizeCommand(window);
     case CMD_ICON_IMAGES: return IconImagesCommand(window);
     case CMD_EXIT: return ExitCommand(window);
@@ -189,13 +184,21 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_SIZE: return LayoutChildren(window, lParam);
-    case WM_ACTIVATE: SHHandleWMActivate(window, wParam, lParam, &ActivateInfo, 0); break;
+    case WM_ACTIVATE:
+        SHHandleWMActivate(window, wParam, lParam, &ActivateInfo, 0);
+        NoteActivation(window, wParam, lParam);
+        break;
     case WM_SETTINGCHANGE: SHHandleWMSettingChange(window, wParam, lParam, &ActivateInfo); break;
     case WM_CLOSE: return OnClose(window);
     // The session may end only once the picture is saved or given up.
     case WM_QUERYENDSESSION: return AskBeforeDiscarding(window) ? TRUE : FALSE;
     case WM_DESTROY: return OnDestroy();
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
+    // Desktop additions; the handheld never sends these.
+    case WM_DROPFILES: return DroppedFiles(window, wParam);
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: return MainWindowWheel(window, message, wParam, lParam);
+    case WM_GETMINMAXINFO: return MainWindowSizeLimits(window, lParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <aygshell.h>
+#include "files/files.h"
 
 // ---- State the shell owns ------------------------------------------------------------------
 extern HMENU MainMenu;
@@ -27,18 +28,52 @@ extern int PrevCanvasHeight;
 extern int PrevScale;
 extern int CanvasSizeChoice; // 0 "16 x 16", 1 "32 x 32"
 
+// The keyboard's shortcuts, loaded at start-up; none when they could not be loaded.
+extern HACCEL KeyTable;
+
+// Wheel turn toward the next scale step, kept between messages: a high-resolution wheel
+// sends less than a notch at a time.
+extern int ScaleWheelTurn;
+
+// The file the picture belongs to: the one it was opened from or last saved to, and its
+// form (DOCUMENT_FORMAT_BITMAP or DOCUMENT_FORMAT_ICON); empty for a new picture.
+extern WCHAR DocumentFile[PATH_CHARS];
+extern int DocumentFileFormat;
+// A file named on the command line, opened once the main window is up.
+extern WCHAR NamedFile[PATH_CHARS];
+
 // Puts the shell's state back to its start values.
 void ResetShellState();
 
 // ---- Start-up ---------------------------------------------------------------------------------
-// Everything the program entry does, returning the exit code.
-int RunEditor(HINSTANCE instance, HINSTANCE previous, int showCommand);
+// Everything the program entry does, returning the exit code. The command line may name
+// a file to open.
+int RunEditor(HINSTANCE instance, HINSTANCE previous, const WCHAR* commandLine, int showCommand);
 // Everything up to the message loop: 1 when the main window is up and the loop should run,
 // 0 when the program ends at once (another instance runs, or the window was not created).
 int StartEditor(HINSTANCE instance, HINSTANCE previous, int showCommand);
 // Runs until the quit message; its code.
 int RunMessageLoop();
+// The shortcut keys of a message to the main window or its children: true when the message
+// became a command and must not be dispatched. Modal dialogs run loops of their own, so the
+// keys are off while one is up.
+bool TranslateEditorKeys(MSG* msg);
 void RegisterEditorClasses(HINSTANCE instance);
+// The main window was activated (WM_ACTIVATE): noted when a box or dialog of the editor
+// handed the activation back, that is, closed.
+void NoteActivation(HWND window, WPARAM wParam, LPARAM lParam);
+// A press (and its release) on the editor's windows that is the second click of a
+// double-click whose first click closed a box: the message loop drops it.
+bool IsClosingClickEcho(const MSG* msg);
+
+// ---- Command line ---------------------------------------------------------------------------
+// The first argument of a command line (quoted or not) into argument (size characters);
+// false when there is none or it does not fit.
+bool FirstArgument(const WCHAR* commandLine, WCHAR* argument, int size);
+// Has the main window open the file the command line names, once it handles its messages.
+void OpenCommandLineFile(HWND window, const WCHAR* commandLine);
+// Tells of a file name too long to be opened (shown as far as it was read).
+void ReportUnopenableName(HWND owner, const WCHAR* name);
 
 // ---- Main window and its layout --------------------------------------------------------------
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -56,6 +91,11 @@ LRESULT LayoutChildren(HWND window, LPARAM size);
 // Lays the children out again at the current client size (sends WM_SIZE), after anything
 // that moves or resizes one: the canvas created, the scale or the image size changed.
 void LayOutAgain(HWND window);
+// The smallest client height the layout is kept for: a small (240 x 320) handheld's.
+#define SMALLEST_CLIENT_HEIGHT 268
+// The narrowest client area of that height the narrow layout fits in: every child inside
+// it, none on another.
+int SmallestClientWidth(int height);
 // Creates the canvas if it is missing (command 50); command is the one being handled.
 LRESULT EnsureCanvas(HWND window, int command);
 
@@ -63,6 +103,10 @@ LRESULT EnsureCanvas(HWND window, int command);
 // canvas subsystem's CopyCommand and PasteCommand).
 LRESULT OpenBitmapCommand(HWND window);
 LRESULT OpenIconCommand(HWND window);
+// Opens the named file as the matching open command would after the user chose it in its
+// dialog: .ico and .cur files as icons, any other as a bitmap (whose reader takes only files
+// that begin with "BM"); the save prompt first, the readers' messages on a failure.
+LRESULT OpenNamedFile(HWND window, const WCHAR* path);
 LRESULT OpenMonitorCommand(HWND window);
 LRESULT CloseMonitorCommand(HWND window);
 LRESULT TransparencyCommand(HWND window, LPARAM lParam);
@@ -77,6 +121,34 @@ INT_PTR CALLBACK IconImagesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
 bool SwitchCanvasImage(HWND window, int index);
 bool AddIconImageOf(HWND window, int side, bool fromCanvas);
 bool RemoveIconImageAt(HWND window, int index);
+
+// ---- Scale and the document's file ------------------------------------------------------------
+#define START_SCALE 10
+#define LARGEST_SCALE 9999 // the most the Scale dialog's four digits can give
+// The one place a new scale takes effect: sets Scale (kept within 1..LARGEST_SCALE) and, when
+// it changed, lays the canvas out at it and repaints the canvas and the line bar.
+void SetScale(HWND window, int scale);
+LRESULT ScaleCommand(HWND window);
+// Scale up or down by one, or back to the start scale (the keys).
+LRESULT ScaleStepCommand(HWND window, int command);
+// Runs a Save As the main window was asked for (CMD_SAVE_BITMAP, CMD_SAVE_ICON) and, when it
+// wrote the file, makes that file the document's; the canvas's result.
+LRESULT SaveAsCommand(HWND window, int command);
+// Writes the picture to the document's own file in its own form, with no dialog; with no
+// such file it runs the Save As of the document's kind.
+LRESULT SaveCommand(HWND window);
+// The picture now belongs to this file (none: to no file yet).
+void SetDocumentFile(const WCHAR* path, int format);
+
+// ---- Desktop additions: each does nothing where the system lacks what it answers -----------
+// Files dropped on the main window: the first is opened as OpenNamedFile does.
+void AcceptDroppedFiles(HWND window);
+LRESULT DroppedFiles(HWND window, WPARAM drop);
+// The wheel over the view: scrolls it (the view's own wheel handling), or with Ctrl changes
+// the scale by a step for each notch, keeping the image point under the pointer in place.
+LRESULT MainWindowWheel(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Dragging the frame stops at the smallest size the narrow layout fits in.
+LRESULT MainWindowSizeLimits(HWND window, LPARAM minMaxInfo);
 
 // ---- Save prompt ------------------------------------------------------------------------------
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption);

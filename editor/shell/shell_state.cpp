@@ -21,6 +21,12 @@ int PrevCanvasHeight = 32;
 int PrevScale = 10;
 int CanvasSizeChoice;
 
+HACCEL KeyTable;
+int ScaleWheelTurn;
+WCHAR DocumentFile[PATH_CHARS];
+int DocumentFileFormat;
+WCHAR NamedFile[PATH_CHARS];
+
 void ResetShellState() {
     MainMenu = nullptr;
     MenuBarWindow = ToolBarWindow = LineBarWindow = PaletteWindow = nullptr;
@@ -30,4 +36,8 @@ void ResetShellState() {
     PrevCanvasWidth = PrevCanvasHeight = 32;
     PrevScale = 10;
     CanvasSizeChoice = 0;
+    KeyTable = nullptr;
+    DocumentFile[0] = NamedFile[0] = 0;
+    DocumentFileFormat = 0;
+    ScaleWheelTurn = 0;
 }

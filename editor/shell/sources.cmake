@@ -7,4 +7,11 @@ set(SHELL_SOURCES
     shell/dialogs.cpp
     shell/file_commands.cpp
     shell/icon_images_dialog.cpp
+    shell/command_line.cpp
+    shell/document_file.cpp
+    shell/scale.cpp
+    shell/dropped_files.cpp
+    shell/mouse_wheel.cpp
+    shell/frame_sizing.cpp
+    shell/closing_click.cpp
 )

@@ -3,6 +3,7 @@
 #include "base/editor_state.h"
 #include "canvas/canvas.h"
 #include "toolwindows/toolwindows.h"
+#include "resources/resource_ids.h"
 
 struct WindowClassRow {
     const WCHAR* name;
@@ -81,20 +82,32 @@ int StartEditor(HINSTANCE instance, HINSTANCE previous, int showCommand) {
     }
     ShowWindow(MainWindow, showCommand);
     UpdateWindow(MainWindow);
+    KeyTable = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_KEYS));
+    AcceptDroppedFiles(MainWindow);
     return 1;
+}
+
+bool TranslateEditorKeys(MSG* msg) {
+    if (!KeyTable || !MainWindow) return false;
+    // Only what the user types into the editor's own windows: the soft-key bar's pop-ups
+    // and the dialogs have their own keys.
+    if (msg->hwnd != MainWindow && !IsChild(MainWindow, msg->hwnd)) return false;
+    return TranslateAcceleratorW(MainWindow, KeyTable, msg) != 0;
 }
 
 int RunMessageLoop() {
     MSG msg = {};
     // GetMessageW answers -1 on a failure; that ends the loop as the quit message does.
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (TranslateEditorKeys(&msg) || IsClosingClickEcho(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
     return (int)msg.wParam;
 }
 
-int RunEditor(HINSTANCE instance, HINSTANCE previous, int showCommand) {
+int RunEditor(HINSTANCE instance, HINSTANCE previous, const WCHAR* commandLine, int showCommand) {
     if (!StartEditor(instance, previous, showCommand)) return 0;
+    OpenCommandLineFile(MainWindow, commandLine);
     return RunMessageLoop();
 }

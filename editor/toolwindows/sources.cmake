@@ -5,4 +5,5 @@ set(TOOLWINDOWS_SOURCES
     toolwindows/palette_bar.cpp
     toolwindows/transparent_tool.cpp
     toolwindows/view_window.cpp
+    toolwindows/view_wheel.cpp
 )

@@ -41,6 +41,14 @@ extern int ViewScrollY;
 // scale or the image size changed or the canvas was created, since the view's size then
 // stays the same and the view hears of nothing.
 void UpdateViewScrolling();
+// Scrolls the view to these positions, as far as its ranges allow, and places the canvas.
+void ScrollViewTo(int x, int y);
+// The mouse wheel over the view (a desktop addition): each notch is a line request of the
+// scroll bar, vertical, or horizontal with Shift; Ctrl+wheel goes to the main window, which
+// owns the scale. Wheel turn short of a notch is kept for the next message.
+LRESULT ViewWheel(HWND view, UINT message, WPARAM wParam, LPARAM lParam);
+extern int ViewWheelTurnX;
+extern int ViewWheelTurnY;
 
 // Puts the tool windows' state back to its start values.
 void ResetToolWindowsState();

@@ -88,6 +88,12 @@ void UpdateViewScrolling() {
         ViewSize(ViewWindow, client.right, client.bottom);
 }
 
+void ScrollViewTo(int x, int y) {
+    ViewScrollX = x;
+    ViewScrollY = y;
+    UpdateViewScrolling();
+}
+
 static int ScrollDelta(int request, int thumb, int position, int maximum, int viewPixels,
                        int vertical) {
     int page = viewPixels > SCROLL_LINE ? viewPixels : SCROLL_LINE;
@@ -256,6 +262,8 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_MOUSEMOVE: return BandMove(lParam);
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED: EndBand(window); return 0;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: return ViewWheel(window, message, wParam, lParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -265,4 +273,5 @@ void ResetToolWindowsState() {
     PaletteCell = 0;
     PaletteTarget = 0;
     ViewScrollX = ViewScrollY = 0;
+    ViewWheelTurnX = ViewWheelTurnY = 0;
 }

@@ -21,6 +21,7 @@ struct SoftKeyBar {
     DWORD flags;
     int height;
     int offsetTop; // from the parent's top edge to the bar's, kept while the parent moves
+    bool attached; // the parent ends at the bar: from then on the bar follows its bottom edge
     int pressed;
     HFONT font;
 };
@@ -109,13 +110,46 @@ int HitKey(const SoftKeyBar* bar, POINT point) {
 }
 
 // Places the bar along the parent's screen area: same left edge and width, offsetTop below
-// the parent's top edge, so it moves with the parent but keeps its place when the parent
-// grows or shrinks in height.
+// the parent's top edge. While the parent still covers the whole screen (at creation, before
+// its program shortens it to end above the bar) the bar keeps that place; once the parent
+// ends at the bar, the bar follows its bottom edge as the parent is resized.
 void FollowParent(SoftKeyBar* bar) {
     RECT parent;
     if (IsIconic(bar->parent) || !GetWindowRect(bar->parent, &parent)) return;
+    if (parent.bottom - parent.top <= bar->offsetTop) bar->attached = true;
+    if (bar->attached) bar->offsetTop = parent.bottom - parent.top;
     SetWindowPos(bar->window, nullptr, parent.left, parent.top + bar->offsetTop,
                  parent.right - parent.left, bar->height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- Desktop sizing ---------------------------------------------------------------------------
+// On a desktop the simulated screen is a window like any other: its frame can be dragged and
+// it can be maximised or minimised. The bar stays below it, also when maximised.
+
+// Gives the parent a sizing frame and the maximise and minimise boxes; SWP_FRAMECHANGED for
+// the move that follows, or 0 when nothing changed.
+UINT MakeResizable(HWND parent) {
+    const LONG desktop = WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_SYSMENU;
+    LONG style = GetWindowLongW(parent, GWL_STYLE);
+    if ((style & WS_CHILD) || (style & desktop) == desktop) return 0;
+    SetWindowLongW(parent, GWL_STYLE, style | desktop);
+    return SWP_FRAMECHANGED;
+}
+
+// A maximised parent leaves the bottom of the work area to its bar. The system puts it at
+// the work area's top, ptMaxPosition.y above it (its frame hangs over the edge).
+void LeaveRoomForBar(const SoftKeyBar* bar, MINMAXINFO* limits) {
+    RECT work = WorkArea(bar->parent);
+    int height = work.bottom - work.top - bar->height - limits->ptMaxPosition.y;
+    if (height < limits->ptMaxSize.y) limits->ptMaxSize.y = height;
+}
+
+// A minimised parent takes its bar away with it.
+void ShowWithParent(const SoftKeyBar* bar, WPARAM sizeKind) {
+    if (sizeKind == SIZE_MINIMIZED)
+        ShowWindow(bar->window, SW_HIDE);
+    else if (IsWindowVisible(bar->parent) && !(bar->flags & SHCMBF_HIDDEN))
+        ShowWindow(bar->window, SW_SHOWNOACTIVATE);
 }
 
 // Makes the parent the device's screen. At creation the parent covers the whole screen
@@ -136,8 +170,15 @@ void FitToDevice(SoftKeyBar* bar, bool atCreation) {
     top = Clamp(top, work.top, work.bottom - device.cy);
     bar->offsetTop = device.cy - bar->height;
     int parentHeight = atCreation ? device.cy : device.cy - bar->height;
+    UINT frame = 0;
+    if (atCreation) {
+        bar->attached = false;
+        frame = MakeResizable(bar->parent);
+    } else if (IsZoomed(bar->parent)) {
+        ShowWindow(bar->parent, SW_RESTORE); // a turned device gives the window its screen
+    }
     SetWindowPos(bar->parent, nullptr, left, top, device.cx, parentHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOZORDER | SWP_NOACTIVATE | frame);
     FollowParent(bar);
 }
 
@@ -285,6 +326,10 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                IsWindowEnabled(bar->window) && KeyCount(bar) > 0) {
         // The handheld's two soft-key buttons arrive as F1 and F2.
         OpenKey(bar, wParam == VK_F1 ? 0 : KeyCount(bar) - 1);
+    } else if (message == WM_GETMINMAXINFO && bar && bar->attached) {
+        LeaveRoomForBar(bar, (MINMAXINFO*)lParam);
+    } else if (message == WM_SIZE && bar) {
+        ShowWithParent(bar, wParam);
     } else if (message == WM_ENABLE && bar) {
         // While a modal dialog disables the parent, its menu must not start other commands.
         EnableWindow(bar->window, (BOOL)wParam);

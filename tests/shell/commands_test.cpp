@@ -230,3 +230,40 @@ TEST_F(EditorWindow, UndoAndRedoFromTheMenuExchangeOrSayThereIsNothing) {
     EXPECT_EQ(L"There's No redo item!", SeenBoxes()[0].text);
     DiscardImage();
 }
+
+// The second click of a double-click on a box's OK lands where the box was: the message loop
+// drops that press and its release, but not a press elsewhere, later, or with no box before.
+TEST_F(EditorWindow, TheClickAfterOneThatClosedABoxIsDroppedOnlyWhenItIsItsEcho) {
+    MakeRecordingCanvas();
+    auto press = [](POINT at, DWORD time, UINT message = WM_LBUTTONDOWN) {
+        MSG msg = {ImageWindows[0], message, MK_LBUTTON, 0, time, at};
+        return IsClosingClickEcho(&msg);
+    };
+    auto closeABox = []() {
+        AnswerNextBox(IDOK);
+        Command(CMD_UNDO); // "There's No undo item!"
+        ASSERT_EQ(L"There's No undo item!", SeenBoxes().back().text);
+    };
+    POINT cursor;
+    closeABox();
+    GetCursorPos(&cursor);
+    EXPECT_TRUE(press(cursor, GetTickCount())) << "the echo";
+    EXPECT_TRUE(press(cursor, GetTickCount(), WM_LBUTTONUP)) << "and its release";
+    EXPECT_FALSE(press(cursor, GetTickCount())) << "a second press is the user's";
+    EXPECT_FALSE(press(cursor, GetTickCount(), WM_LBUTTONUP));
+
+    closeABox();
+    GetCursorPos(&cursor);
+    EXPECT_FALSE(press(POINT{cursor.x + 40, cursor.y}, GetTickCount())) << "elsewhere";
+    closeABox();
+    GetCursorPos(&cursor);
+    EXPECT_FALSE(press(cursor, GetTickCount() + GetDoubleClickTime() + 100)) << "later";
+    EXPECT_FALSE(press(cursor, GetTickCount())) << "no box closed since";
+
+    // Presses for windows that are not the editor's are never touched.
+    closeABox();
+    GetCursorPos(&cursor);
+    MSG other = {MenuBarWindow, WM_LBUTTONDOWN, MK_LBUTTON, 0, GetTickCount(), cursor};
+    EXPECT_FALSE(IsClosingClickEcho(&other));
+    EXPECT_TRUE(press(cursor, GetTickCount()));
+}

@@ -231,9 +231,10 @@ std::wstring ProgramFile() {
 
 // Starts the program file, runs whileRunning (with this thread's messages dispatched
 // meanwhile) and waits up to 30 seconds for the program's end; its exit code, or 99.
-DWORD RunProgram(const std::function<void(HANDLE)>& whileRunning) {
+DWORD RunProgram(const std::function<void(HANDLE)>& whileRunning,
+                 const std::wstring& arguments = L"") {
     std::wstring program = ProgramFile();
-    std::wstring command = L"\"" + program + L"\"";
+    std::wstring command = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -315,4 +316,121 @@ TEST_F(EditorWindow, TheCanvasFitsTheWideViewUntilAScaleChangeWidensItsScrollRan
     EXPECT_EQ(32 * 20 + 1 - client.bottom, info.nMax);
     Scale = 10;
     LayOutAgain(MainWindow);
+}
+
+// On a desktop the simulated screen is a window like others: dragged wider it takes the wide
+// layout, narrower the narrow one, never narrower than that layout fits; maximised it leaves
+// the bottom of the work area to the soft-key bar, which follows the window throughout.
+TEST_F(EditorWindow, ResizedScreenCrossesTheLayoutRuleAndKeepsTheBarBelow) {
+    const LONG style = GetWindowLongW(MainWindow, GWL_STYLE);
+    EXPECT_EQ(WS_THICKFRAME | WS_MAXIMIZEBOX, style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+    auto expectBarBelow = [](const char* when) {
+        RECT main, bar;
+        GetWindowRect(MainWindow, &main);
+        GetWindowRect(MenuBarWindow, &bar);
+        EXPECT_EQ(main.bottom, bar.top) << when;
+        EXPECT_EQ(main.left, bar.left) << when;
+        EXPECT_EQ(main.right, bar.right) << when;
+        EXPECT_EQ(MenuBarHeight, bar.bottom - bar.top) << when;
+    };
+    auto sizeClient = [](int width, int height) {
+        RECT frame = {0, 0, width, height};
+        AdjustWindowRectEx(&frame, GetWindowLongW(MainWindow, GWL_STYLE), FALSE, 0);
+        SetWindowPos(MainWindow, nullptr, 20, 10, frame.right - frame.left,
+                     frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        PumpMessages();
+    };
+    MakeRecordingCanvas();
+    sizeClient(700, 500);
+    EXPECT_EQ(700, ClientWidth);
+    EXPECT_EQ(1, LayoutMode);
+    const int p = PaletteWidth;
+    ExpectRect(ToolBarWindow, p + 8, 500 - 38, 187, 32, "wide: tool bar");
+    ExpectRect(LineBarWindow, p + 203, 500 - 38, 81, 32, "wide: line bar");
+    ExpectRect(ViewWindow, p + 8, 4, 700 - p - 12, 500 - 40, "wide: view");
+    expectBarBelow("wide");
+
+    sizeClient(WideLayoutMinWidth - 1, 500);
+    EXPECT_EQ(2, LayoutMode);
+    ExpectRect(ToolBarWindow, p + 8, 500 - 72, 187, 32, "narrow: tool bar");
+    ExpectRect(LineBarWindow, p + 8, 500 - 38, 81, 32, "narrow: line bar");
+    ExpectRect(ViewWindow, p + 8, 4, WideLayoutMinWidth - 1 - p - 12, 500 - 80, "narrow: view");
+    expectBarBelow("narrow");
+
+    // The frame stops where the narrow layout stops fitting: at 268 high the half-size
+    // monitor (W - 20) must clear the tool bar's right edge (P + 195, P = 46).
+    EXPECT_EQ(261, SmallestClientWidth(SMALLEST_CLIENT_HEIGHT));
+    EXPECT_EQ(SmallestClientWidth(500), 261 + (p - 46)) << "a taller palette needs more width";
+    sizeClient(SmallestClientWidth(SMALLEST_CLIENT_HEIGHT), SMALLEST_CLIENT_HEIGHT);
+    MINMAXINFO limits = {};
+    SendMessageW(MainWindow, WM_GETMINMAXINFO, 0, (LPARAM)&limits);
+    RECT smallest = {0, 0, 261, SMALLEST_CLIENT_HEIGHT};
+    AdjustWindowRectEx(&smallest, GetWindowLongW(MainWindow, GWL_STYLE), FALSE, 0);
+    EXPECT_EQ(smallest.right - smallest.left, limits.ptMinTrackSize.x);
+    EXPECT_EQ(smallest.bottom - smallest.top, limits.ptMinTrackSize.y);
+
+    ShowWindow(MainWindow, SW_MAXIMIZE);
+    PumpMessages();
+    MONITORINFO monitor = {sizeof monitor};
+    GetMonitorInfoW(MonitorFromWindow(MainWindow, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT bar;
+    GetWindowRect(MenuBarWindow, &bar);
+    EXPECT_EQ(monitor.rcWork.bottom, bar.bottom) << "maximised, the bar ends the work area";
+    expectBarBelow("maximised");
+    EXPECT_EQ(1, LayoutMode);
+
+    // Turning the device gives the window its screen again, as on the handheld.
+    SHSetDeviceOrientation(1);
+    EXPECT_FALSE(IsZoomed(MainWindow));
+    RECT main;
+    GetWindowRect(MainWindow, &main);
+    GetWindowRect(MenuBarWindow, &bar);
+    EXPECT_EQ(640, main.right - main.left);
+    EXPECT_EQ(480, bar.bottom - main.top);
+    expectBarBelow("turned");
+
+    ShowWindow(MainWindow, SW_MINIMIZE);
+    EXPECT_FALSE(IsWindowVisible(MenuBarWindow));
+    ShowWindow(MainWindow, SW_RESTORE);
+    EXPECT_TRUE(IsWindowVisible(MenuBarWindow));
+}
+
+// The program's own command line: a file whose name the ANSI code page cannot hold opens
+// once the window is up (the canvas takes its 32 x 32 image at scale 10).
+TEST(ProgramFile, OpensTheFileItsCommandLineNames) {
+    std::wstring folder = MakeTestFolder(L"pixmora-command-line");
+    std::wstring path = folder + L"\\\u7d75 \u30a2\u30a4\u30b3\u30f3.ico";
+    // A 32 x 32 4-bit icon, all pixels colour 0, all opaque.
+    std::vector<BYTE> icon(6 + 16 + 40 + 64 + 512 + 128, 0);
+    BYTE head[] = {0, 0, 1, 0, 1, 0, 32, 32, 16, 0, 1, 0, 4, 0};
+    std::copy(head, head + sizeof head, icon.begin());
+    DWORD bytes = 40 + 64 + 512 + 128, offset = 22, header = 40, height = 64;
+    memcpy(&icon[14], &bytes, 4);
+    memcpy(&icon[18], &offset, 4);
+    memcpy(&icon[22], &header, 4);
+    icon[26] = 32;
+    memcpy(&icon[30], &height, 4);
+    icon[34] = 1;
+    icon[36] = 4;
+    ASSERT_TRUE(WriteWholeFile(path, icon));
+    RECT canvas = {};
+    DWORD code = RunProgram(
+        [&](HANDLE process) {
+            HWND main = nullptr, shown = nullptr;
+            for (int i = 0; i < 200 && !shown; i++) {
+                WaitForSingleObject(process, 50);
+                main = FindWindowW(L"Mosaro", L"Pixmora");
+                HWND view = FindWindowExW(main, nullptr, L"View Window", nullptr);
+                shown = view ? FindWindowExW(view, nullptr, L"Canvas", nullptr) : nullptr;
+            }
+            ASSERT_NE(nullptr, shown) << "no canvas: the file was not opened";
+            GetClientRect(shown, &canvas);
+            PostMessageW(main, WM_COMMAND, CMD_EXIT, 0);
+        },
+        L"\"" + path + L"\"");
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(320, canvas.right);
+    EXPECT_EQ(320, canvas.bottom);
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
 }

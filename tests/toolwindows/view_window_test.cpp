@@ -239,3 +239,54 @@ TEST_F(View, RubberBandEndsWhenTheViewLosesTheStylus) {
     EXPECT_EQ(Grey, WindowPixel(view, 10, 40)) << "no drag left to follow";
     StylusUp(view, 50, 50);
 }
+
+namespace {
+std::vector<UINT> ParentWheels;
+LRESULT CALLBACK WheelRecordingParent(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSEWHEEL) ParentWheels.push_back(GET_KEYSTATE_WPARAM(wParam));
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+void Wheel(HWND view, int turn, int keys = 0, UINT message = WM_MOUSEWHEEL) {
+    SendMessageW(view, message, MAKEWPARAM(keys, turn), 0);
+}
+} // namespace
+
+// A notch is a line request (8 pixels): down toward the user, left with Shift; turns short of
+// a notch add up; Ctrl+wheel is the main window's (the scale) and scrolls nothing here.
+TEST_F(View, WheelScrollsALineANotchAndAddsUpSmallTurns) {
+    HWND canvas;
+    HWND view = MakeViewWithCanvas(180, 180, &canvas);
+    SetWindowLongPtrW(GetParent(view), GWLP_WNDPROC, (LONG_PTR)WheelRecordingParent);
+    ParentWheels.clear();
+    Scroll(view, WM_VSCROLL, SB_THUMBTRACK, 50);
+    Scroll(view, WM_HSCROLL, SB_THUMBTRACK, 40);
+
+    Wheel(view, -WHEEL_DELTA);
+    EXPECT_EQ(58, ViewScrollY);
+    Wheel(view, 2 * WHEEL_DELTA);
+    EXPECT_EQ(42, ViewScrollY);
+    for (int i = 0; i < 2; i++)
+        Wheel(view, -WHEEL_DELTA / 3);
+    EXPECT_EQ(42, ViewScrollY) << "two thirds of a notch";
+    Wheel(view, -WHEEL_DELTA / 3);
+    EXPECT_EQ(50, ViewScrollY);
+    EXPECT_EQ(-51, PositionInParent(canvas).y);
+    EXPECT_EQ(50, Position(view, SB_VERT));
+
+    Wheel(view, -WHEEL_DELTA, MK_SHIFT);
+    EXPECT_EQ(48, ViewScrollX);
+    Wheel(view, WHEEL_DELTA, MK_SHIFT);
+    EXPECT_EQ(40, ViewScrollX);
+    Wheel(view, WHEEL_DELTA, 0, WM_MOUSEHWHEEL); // tilted right
+    EXPECT_EQ(48, ViewScrollX);
+    EXPECT_EQ(-49, PositionInParent(canvas).x);
+    EXPECT_EQ(50, ViewScrollY);
+    for (int i = 0; i < 30; i++)
+        Wheel(view, -WHEEL_DELTA);
+    EXPECT_EQ(141, ViewScrollY) << "no further than the scroll bar goes";
+
+    Wheel(view, WHEEL_DELTA, MK_CONTROL);
+    EXPECT_EQ(141, ViewScrollY);
+    EXPECT_EQ(48, ViewScrollX);
+    EXPECT_EQ(std::vector<UINT>{MK_CONTROL}, ParentWheels);
+}

@@ -1,0 +1,36 @@
+// The canvas scale after start-up: the Scale dialog, the keys and the wheel all hand their
+// new scale to SetScale, the one place that applies it.
+#include "shell/shell.h"
+#include "base/editor_state.h"
+#include "resources/resource_ids.h"
+
+void SetScale(HWND window, int scale) {
+    if (scale < 1) scale = 1;
+    if (scale > LARGEST_SCALE) scale = LARGEST_SCALE;
+    if (scale == Scale) return;
+    Scale = scale;
+    // The line bar draws its bars at the canvas scale and reads it only when it paints.
+    if (LineBarWindow) InvalidateRect(LineBarWindow, nullptr, TRUE);
+    if (ImageWindows[0]) {
+        LayOutAgain(window);
+        InvalidateRect(ImageWindows[0], nullptr, TRUE);
+    }
+}
+
+LRESULT ScaleCommand(HWND window) {
+    if (!RunDialog(window, L"ScaleBox", ScaleDlgProc)) return 0;
+    // The dialog has stored the scale typed; it takes effect as every other new scale does.
+    const int chosen = Scale;
+    Scale = PrevScale;
+    SetScale(window, chosen);
+    return 0;
+}
+
+LRESULT ScaleStepCommand(HWND window, int command) {
+    switch (command) {
+    case CMD_SCALE_UP: SetScale(window, Scale + 1); break;
+    case CMD_SCALE_DOWN: SetScale(window, Scale - 1); break;
+    case CMD_SCALE_START: SetScale(window, START_SCALE); break;
+    }
+    return 0;
+}
