@@ -130,6 +130,17 @@ TEST_F(Editor, ImagesAddedToANewPictureAreSavedWithIt) {
         EXPECT_EQ(p.index, IconFileIndex(file, p.x, p.y, p.image));
         EXPECT_EQ(p.clear, IconFileTransparent(file, p.x, p.y, p.image));
     }
+
+    // An opened bitmap becomes an icon too, which its file cannot hold: Ctrl+S asks anew.
+    ChooseFile(Write(L"plain.bmp", MakeBmpFile(BmpForm{}, 16, 16, StandardTable16(),
+                                               [](int, int) { return 3u; })));
+    File(L"&Open a DIB file");
+    IconImages([](HWND dialog) {
+        TapControl(dialog, IDC_ADD_32);
+        TapControl(dialog, IDCANCEL);
+    });
+    EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
+    EXPECT_EQ(L"", std::wstring(DocumentFile));
     ExpectNoFailureShown();
 }
 
@@ -260,9 +271,10 @@ TEST_F(Editor, DamagedPngImagesAreToldAndChangeNothing) {
         const wchar_t* name;
         Bytes png;
         const wchar_t* text;
-    } cases[] = {{L"truncated.ico", truncated, L"Damaged PNG image :"},
-                 {L"check.ico", badCheck, L"Damaged PNG image :"},
-                 {L"huge.ico", WithPngSize(good, 30000, 30000), L"Could not allocate any memory :"}};
+    } cases[] = {
+        {L"truncated.ico", truncated, L"Damaged PNG image :"},
+        {L"check.ico", badCheck, L"Damaged PNG image :"},
+        {L"huge.ico", WithPngSize(good, 30000, 30000), L"Could not allocate any memory :"}};
     for (auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.name));
         IconImage png;
