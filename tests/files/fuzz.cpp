@@ -220,6 +220,7 @@ bool KnownRefusal(bool icon) {
                                            L"Mosaro: Could not allocate any memory :",
                                            L"ReadICON: Could not read a ICONDIR :",
                                            L"ReadICON: Could not read a ICONDIRENTRY :",
+                                           L"ReadICON: Not an icon or cursor file :",
                                            L"BITMAP: Could not open ICON file",
                                            L"BITMAP: Could not open DIB file"};
     if (Shown.empty() || (!icon && Shown.back() != L"BITMAP: Could not open DIB file"))

@@ -55,6 +55,26 @@ def icon_file(blocks):
     return head + body
 
 
+def four_bit_block(im, height_field, with_mask):
+    """The image block of a 4-bit icon of a picture drawn in COLOURS: the header with the
+    height field given, the colour table, the pixels and, when asked, the AND mask."""
+    w, h = im.size
+    im = im.convert("RGBA")
+    xor, mask = b"", b""
+    for y in range(h - 1, -1, -1):
+        row, bits = bytearray((w * 4 + 31) // 32 * 4), bytearray((w + 31) // 32 * 4)
+        for x in range(w):
+            r, g, b, a = im.getpixel((x, y))
+            row[x // 2] |= COLOURS.index((r, g, b)) << (0 if x % 2 else 4)
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        xor += bytes(row)
+        mask += bytes(bits)
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in COLOURS)
+    header = struct.pack("<IiiHHIIiiII", 40, w, height_field, 1, 4, 0, len(xor), 0, 0, 16, 0)
+    return header + table + xor + (mask if with_mask else b"")
+
+
 def icon_blocks(path):
     data = open(path, "rb").read()
     count = struct.unpack_from("<H", data, 4)[0]
@@ -135,6 +155,36 @@ def generate(folder):
         f.write(icon_file(blocks))
     add("with_png.ico", clear32)
 
+    # Damaged files both programs read (ImageMagick with a warning) as the picture meant: an
+    # icon whose directory counts the mask in its height as its header does, a 4-bit icon
+    # without its AND mask (every pixel opaque), and a bitmap whose bfSize is 0.
+    def add_damaged(name, data, im, masked=True):
+        path = os.path.join(out, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        meant = im.convert("RGBA")
+        if not masked:
+            meant.putalpha(255)
+        w, h = im.size
+        for program, load in (("Pillow", load_pil), ("convert", load_convert)):
+            got = load(path, w, h, check=False)
+            if not masked:  # each program makes its own transparency up
+                got = b"".join(got[i:i + 3] + b"\xff" for i in range(0, len(got), 4))
+            problem = same_picture(got, meant.tobytes(), w, h)
+            assert problem is None, "%s in %s: %s" % (name, program, problem)
+        expect(path, meant)
+        listing.append(name)
+
+    add_damaged("damaged_directory_height.ico",
+                icon_file([(16, 32, 4, four_bit_block(clear16, 32, True))]), clear16)
+    add_damaged("damaged_no_mask.ico",
+                icon_file([(16, 16, 4, four_bit_block(clear16, 32, False))]), clear16, False)
+    buffer = io.BytesIO()
+    picture(16).convert("RGB").save(buffer, "bmp")
+    no_size = bytearray(buffer.getvalue())
+    no_size[2:6] = bytes(4)
+    add_damaged("damaged_bfsize0.bmp", bytes(no_size), picture(16))
+
     with open(os.path.join(out, "list.txt"), "w") as f:
         f.write("\n".join(listing) + "\n")
 
@@ -158,19 +208,20 @@ def same_picture(got, want, w, h):
     return None
 
 
-def load_pil(path, w, h):
+def load_pil(path, w, h, check=True):
     im = Image.open(path)
     if path.endswith(".ico"):
         im.size = (w, h)
     return im.convert("RGBA").tobytes()
 
 
-def load_convert(path, w, h):
+def load_convert(path, w, h, check=True):
+    """The picture as convert reads it; with check off, also a file it reads with a warning."""
     frame = path
     if path.endswith(".ico"):
         sizes = [(bw, bh) for bw, bh, _, _ in icon_blocks(path)]
-        frame = "%s[%d]" % (path, sizes.index((w, h)))
-    return subprocess.run(["convert", frame, "-depth", "8", "rgba:-"], check=True,
+        frame = "%s[%d]" % (path, sizes.index((w, h)) if (w, h) in sizes else 0)
+    return subprocess.run(["convert", frame, "-depth", "8", "rgba:-"], check=check,
                           capture_output=True).stdout
 
 

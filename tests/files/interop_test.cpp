@@ -1,6 +1,6 @@
 // Pixmora's side of the round trips with other programs (see interop.py): reads the files
 // Pillow and ImageMagick wrote, checks them against the pictures expected, and writes them
-// back; and writes 16 x 16 and 32 x 32 bitmaps and icons of its own for them to read.
+// back; and writes 16 x 16, 32 x 32 and 256 x 256 bitmaps and icons of its own for them to read.
 // The folder comes in PIXMORA_INTEROP_DIR.
 #include "canvas/canvas.h"
 #include "files/files.h"
@@ -120,7 +120,7 @@ TEST(Interop, PixmorasOwnFilesAreWrittenForOtherPrograms) {
     std::wstring folder = InteropFolder() + L"\\pixmora";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::vector<RGBQUAD> table = StandardTable16();
-    for (int size : {16, 32}) {
+    for (int size : {16, 32, 256}) { // 256 is stored as 0 in the directory
         auto index = [](int x, int y) { return (DWORD)(x * 5 + y) % 16; };
         auto clear = [size](int x, int y) { return x + y < size / 2 || x == size - 1; };
         SetCanvasImage(size, size, 4, table, index);
