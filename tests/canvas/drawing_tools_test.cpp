@@ -4,7 +4,10 @@
 #include "canvas_fixture.h"
 #include "base/editor_state.h"
 #include "test_support.h"
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 class DrawingTools : public testing::Test {
   protected:
@@ -12,19 +15,6 @@ class DrawingTools : public testing::Test {
     void SetUp() override { canvas = OpenCanvas(16, 16, 10); }
     void TearDown() override { CloseCanvas(); }
 };
-
-TEST_F(DrawingTools, PenSegmentsLeaveTheirEndPointOut) {
-    StylusDown(canvas, At(0), At(0));
-    for (int x = 1; x <= 5; x++)
-        StylusMove(canvas, At(x), At(0));
-    StylusUp(canvas, At(5), At(0));
-    PumpMessages();
-    EXPECT_EQ("00000FF\n", Picture(0, 0, 7, 1));
-    EXPECT_EQ(1, Modified);
-    // The screen shows it after the full paint.
-    EXPECT_EQ(COLOR_BLACK, CellColor(canvas, 4, 0));
-    EXPECT_EQ(COLOR_WHITE, CellColor(canvas, 5, 0));
-}
 
 TEST_F(DrawingTools, PenTapsSetTheirPixelAlsoWhenTheStrokeComesBack) {
     LineColor = COLOR_RED;
@@ -44,25 +34,79 @@ TEST_F(DrawingTools, PenTapsSetTheirPixelAlsoWhenTheStrokeComesBack) {
     EXPECT_EQ("999F\n", Picture(8, 8, 12, 9));
 }
 
-TEST_F(DrawingTools, HollowAndFilledRectanglesLeaveTheReleaseRowAndColumnOut) {
-    CurrentTool = TOOL_RECT;
-    DragCells(canvas, 2, 3, 5, 7);
-    EXPECT_EQ("FFFFF\n"
-              "F000F\n"
-              "F0F0F\n"
-              "F0F0F\n"
-              "F000F\n"
-              "FFFFF\n",
-              Picture(1, 2, 6, 8));
-    CurrentTool = TOOL_FILLRECT;
-    LineColor = COLOR_BLUE;
-    FillColor = COLOR_RED;
-    DragCells(canvas, 12, 12, 8, 9); // corners in the other order
-    EXPECT_EQ("CCCC\n"
-              "C99C\n"
-              "CCCC\n"
-              "FFFF\n",
-              Picture(8, 9, 12, 13));
+// A stroke dragged with a tool, line width and colours from cell (x0, y0) to cell (x1, y1),
+// in that many moves.
+struct Drag {
+    int tool, width;
+    COLORREF line, fill;
+    int x0, y0, x1, y1, moves = 8;
+};
+
+// The colour the screen shows for an image index (a hex digit) of the start palette.
+static COLORREF Shown(char index) {
+    return index == '0'   ? COLOR_BLACK
+           : index == '9' ? COLOR_RED
+           : index == 'C' ? COLOR_BLUE
+                          : COLOR_WHITE;
+}
+
+// A part of the image: the picture whose top-left pixel is (x, y), a row per line.
+struct Part {
+    int x, y;
+    const char* rows;
+};
+
+// Figures, each dragged on a fresh image, and parts of what they leave in the image and, after
+// the full paint, on the screen.
+static const struct {
+    Drag drag;
+    std::vector<Part> parts;
+} Figures[] = {
+    // A move to each cell: every pen segment leaves its end point out, the next one sets it.
+    {Drag(TOOL_PEN, 1, COLOR_BLACK, COLOR_BLACK, 0, 0, 5, 0, 5), {Part(0, 0, "00000FF\n")}},
+    // Rectangles leave the release row and column out; the corners may come in any order.
+    {Drag(TOOL_RECT, 1, COLOR_BLACK, COLOR_BLACK, 2, 3, 5, 7),
+     {Part(1, 2, "FFFFF\nF000F\nF0F0F\nF0F0F\nF000F\nFFFFF\n")}},
+    {Drag(TOOL_FILLRECT, 1, COLOR_BLUE, COLOR_RED, 12, 12, 8, 9),
+     {Part(8, 9, "CCCC\nC99C\nCCCC\nFFFF\n")}},
+    // Ellipses stay inside their rectangle: the outline's top and left, the hollow or filled
+    // inside, a corner, the release column.
+    {Drag(TOOL_ELLIPSE, 1, COLOR_BLACK, COLOR_BLACK, 2, 2, 11, 11),
+     {Part(6, 2, "0\n"), Part(2, 6, "0\n"), Part(6, 6, "F\n"), Part(2, 2, "F\n"),
+      Part(11, 6, "F\n")}},
+    {Drag(TOOL_FILLELLIPSE, 1, COLOR_BLACK, COLOR_RED, 2, 2, 11, 11),
+     {Part(6, 6, "9\n"), Part(6, 2, "0\n"), Part(11, 6, "F\n")}},
+    // Wide pens draw around the line, and a wide rectangle's edge grows inwards.
+    {Drag(TOOL_PEN, 3, COLOR_BLACK, COLOR_BLACK, 2, 8, 12, 8), {Part(6, 6, "F\n0\n0\n0\nF\n")}},
+    {Drag(TOOL_RECT, 3, COLOR_BLACK, COLOR_BLACK, 2, 1, 12, 6), {Part(6, 1, "0\n0\nF\n")}},
+    // A figure dragged beyond the image is clipped to it.
+    {Drag(TOOL_FILLRECT, 1, COLOR_BLACK, COLOR_BLACK, 12, 1, 40, 40),
+     {Part(15, 15, "0\n"), Part(12, 1, "0\n")}},
+};
+
+TEST_F(DrawingTools, EachStrokeOnAFreshImageLeavesItsPixels) {
+    for (const auto& [d, parts] : Figures) {
+        SCOPED_TRACE(testing::Message()
+                     << "tool " << d.tool << " from cell " << d.x0 << ", " << d.y0);
+        CloseCanvas();
+        canvas = OpenCanvas(16, 16, 10);
+        CurrentTool = d.tool;
+        LineWidth = d.width;
+        LineColor = d.line;
+        FillColor = d.fill;
+        DragCells(canvas, d.x0, d.y0, d.x1, d.y1, d.moves);
+        EXPECT_EQ(1, Modified);
+        for (const Part& p : parts) {
+            const std::string rows = p.rows;
+            const int width = (int)rows.find('\n');
+            const int height = (int)std::count(rows.begin(), rows.end(), '\n');
+            EXPECT_EQ(rows, Picture(p.x, p.y, p.x + width, p.y + height)) << p.x << ", " << p.y;
+            for (int y = 0; y < height; y++)
+                for (int x = 0; x < width; x++)
+                    EXPECT_EQ(Shown(rows[y * (width + 1) + x]),
+                              CellColor(canvas, p.x + x, p.y + y));
+        }
+    }
 }
 
 TEST_F(DrawingTools, RubberBandKeepsOnlyTheLastFigure) {
@@ -80,22 +124,6 @@ TEST_F(DrawingTools, RubberBandKeepsOnlyTheLastFigure) {
     EXPECT_EQ(15, ImageIndex(11, 11));
 }
 
-TEST_F(DrawingTools, EllipsesStayInsideTheirRectangle) {
-    CurrentTool = TOOL_ELLIPSE;
-    DragCells(canvas, 2, 2, 11, 11);
-    EXPECT_EQ(0, ImageIndex(6, 2));   // top of the outline
-    EXPECT_EQ(0, ImageIndex(2, 6));   // left
-    EXPECT_EQ(15, ImageIndex(6, 6));  // hollow
-    EXPECT_EQ(15, ImageIndex(2, 2));  // corners stay out
-    EXPECT_EQ(15, ImageIndex(11, 6)); // release column stays out
-    CurrentTool = TOOL_FILLELLIPSE;
-    FillColor = COLOR_RED;
-    DragCells(canvas, 2, 2, 11, 11);
-    EXPECT_EQ(9, ImageIndex(6, 6));
-    EXPECT_EQ(0, ImageIndex(6, 2));
-    EXPECT_EQ(15, ImageIndex(11, 6));
-}
-
 TEST_F(DrawingTools, ShapeTapDrawsNothingButCountsAsAnEdit) {
     for (int tool = TOOL_RECT; tool <= TOOL_FILLELLIPSE; tool++) {
         CurrentTool = tool;
@@ -104,20 +132,6 @@ TEST_F(DrawingTools, ShapeTapDrawsNothingButCountsAsAnEdit) {
         EXPECT_EQ(1, Modified);
         EXPECT_EQ("FFF\nFFF\nFFF\n", Picture(4, 4, 7, 7)) << tool;
     }
-}
-
-TEST_F(DrawingTools, WidePensDrawAroundTheLine) {
-    LineWidth = 3;
-    DragCells(canvas, 2, 8, 12, 8);
-    for (int y = 7; y <= 9; y++)
-        EXPECT_EQ(0, ImageIndex(6, y)) << y;
-    EXPECT_EQ(15, ImageIndex(6, 6));
-    EXPECT_EQ(15, ImageIndex(6, 10));
-    CurrentTool = TOOL_RECT;
-    DragCells(canvas, 2, 1, 12, 6);
-    EXPECT_EQ(0, ImageIndex(6, 1));
-    EXPECT_EQ(0, ImageIndex(6, 2));
-    EXPECT_EQ(15, ImageIndex(6, 3));
 }
 
 TEST_F(DrawingTools, PointsAboveAndLeftCountAsRowAndColumnZero) {
@@ -141,10 +155,6 @@ TEST_F(DrawingTools, StrokesOutsideTheImageAreClipped) {
     PumpMessages();
     EXPECT_EQ(0, ImageIndex(14, 14));
     EXPECT_EQ(0, ImageIndex(15, 15));
-    CurrentTool = TOOL_FILLRECT;
-    DragCells(canvas, 12, 1, 40, 40);
-    EXPECT_EQ(0, ImageIndex(15, 15));
-    EXPECT_EQ(0, ImageIndex(12, 1));
 }
 
 TEST_F(DrawingTools, SecondPressDuringAStrokeIsIgnored) {

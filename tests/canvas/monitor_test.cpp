@@ -5,65 +5,87 @@
 #include "base/editor_state.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
+#include <vector>
+
+#define BACKGROUND COLOR_MONITOR_BACKGROUND
 
 class Monitors : public testing::Test {
   protected:
     void TearDown() override { CloseCanvas(); }
-    // A red 2 x 2 square at (4, 6) and a blue pixel at (9, 1).
-    static void PaintMarks() {
-        for (int i = 0; i < 4; i++)
-            PaintImagePixel(4 + i % 2, 6 + i / 2, COLOR_RED);
-        PaintImagePixel(9, 1, COLOR_BLUE);
-    }
 };
 
-TEST_F(Monitors, ShowTheImageAtActualAndHalfSize) {
-    HWND canvas = OpenCanvas(32, 32, 10);
-    PaintMarks();
-    HWND full = OpenMonitor(1, 400, 10);
-    HWND half = OpenMonitor(2, 400, 60);
-    EXPECT_EQ(COLOR_RED, WindowPixel(full, 4, 6));
-    EXPECT_EQ(COLOR_RED, WindowPixel(full, 5, 7));
-    EXPECT_EQ(COLOR_BLUE, WindowPixel(full, 9, 1));
-    EXPECT_EQ(COLOR_WHITE, WindowPixel(full, 31, 31));
-    EXPECT_EQ(COLOR_MONITOR_BACKGROUND, WindowPixel(full, 32, 32));
-    EXPECT_EQ(COLOR_RED, WindowPixel(half, 2, 3));
-    EXPECT_EQ(COLOR_WHITE, WindowPixel(half, 15, 15));
-    EXPECT_EQ(COLOR_MONITOR_BACKGROUND, WindowPixel(half, 16, 16));
+// A square of side x side image pixels at (x, y), painted in a colour.
+struct Mark {
+    int x, y, side;
+    COLORREF color;
+};
 
-    // Each move of a stroke reaches both monitors before the release.
-    StylusDown(canvas, 205, 205);
-    StylusMove(canvas, 245, 205);
-    EXPECT_EQ(COLOR_BLACK, WindowPixel(full, 20, 20));
-    EXPECT_EQ(COLOR_BLACK, WindowPixel(full, 23, 20));
-    EXPECT_EQ(COLOR_WHITE, WindowPixel(full, 24, 20));
-    StylusUp(canvas, 245, 205);
-    PumpMessages();
+// A colour a monitor shows at (x, y); the monitors are kept in these image window slots.
+enum { FULL = 1, HALF = 2 };
+struct Shown {
+    int monitor, x, y;
+    COLORREF color;
+};
 
-    EXPECT_EQ(0, SendMessageW(full, WM_CLOSE, 0, 0));
-    EXPECT_EQ(nullptr, ImageWindows[1]);
-    EXPECT_EQ(half, ImageWindows[2]);
+static void ExpectShown(const std::vector<Shown>& pixels) {
+    for (const Shown& p : pixels)
+        EXPECT_EQ(p.color, WindowPixel(ImageWindows[p.monitor], p.x, p.y))
+            << "monitor " << p.monitor << " at " << p.x << ", " << p.y;
 }
 
-TEST_F(Monitors, HalfSizeMonitorOfA16x16ImageShows8x8) {
-    OpenCanvas(16, 16, 10);
-    PaintMarks();
-    HWND half = OpenMonitor(2, 400, 60);
-    EXPECT_EQ(COLOR_RED, WindowPixel(half, 2, 3));
-    EXPECT_EQ(COLOR_WHITE, WindowPixel(half, 7, 7));
-    EXPECT_EQ(COLOR_MONITOR_BACKGROUND, WindowPixel(half, 8, 8));
-    EXPECT_EQ(COLOR_MONITOR_BACKGROUND, WindowPixel(half, 3, 9));
-}
+// Each image size with its marks: what the monitors show as painted, and once the mode
+// shows the mask, with the square at (4, 6) and the pixel (9, 1) made transparent.
+// Only images 32 or more pixels wide have a full-size monitor.
+struct MonitorCase {
+    int size;
+    std::vector<Mark> marks;
+    std::vector<Shown> painted, masked;
+};
 
-TEST_F(Monitors, TransparentPixelsShowTheMonitorBackground) {
-    for (int size = 16; size <= 32; size += 16) {
-        HWND canvas = OpenCanvas(size, size, 10);
-        PaintMarks();
+static const MonitorCase MonitorCases[] = {
+    {16,
+     {Mark(4, 6, 2, COLOR_RED), Mark(9, 1, 1, COLOR_BLUE)},
+     {Shown(HALF, 2, 3, COLOR_RED), Shown(HALF, 7, 7, COLOR_WHITE), Shown(HALF, 8, 8, BACKGROUND),
+      Shown(HALF, 3, 9, BACKGROUND)},
+     {Shown(HALF, 2, 3, BACKGROUND), Shown(HALF, 3, 3, COLOR_WHITE)}},
+    {32,
+     {Mark(4, 6, 2, COLOR_RED), Mark(9, 1, 1, COLOR_BLUE)},
+     {Shown(FULL, 4, 6, COLOR_RED), Shown(FULL, 5, 7, COLOR_RED), Shown(FULL, 9, 1, COLOR_BLUE),
+      Shown(FULL, 31, 31, COLOR_WHITE), Shown(FULL, 32, 32, BACKGROUND),
+      Shown(HALF, 2, 3, COLOR_RED), Shown(HALF, 15, 15, COLOR_WHITE),
+      Shown(HALF, 16, 16, BACKGROUND)},
+     {Shown(FULL, 4, 6, BACKGROUND), Shown(FULL, 9, 1, BACKGROUND), Shown(FULL, 6, 6, COLOR_WHITE),
+      Shown(HALF, 2, 3, BACKGROUND), Shown(HALF, 3, 3, COLOR_WHITE)}},
+    // The monitors show the top-left corner of an image larger than themselves; the blue
+    // square at (36, 2) lies right of what the half-size one shows.
+    {64,
+     {Mark(6, 10, 2, COLOR_RED), Mark(36, 2, 2, COLOR_BLUE), Mark(20, 21, 1, COLOR_BLUE)},
+     {Shown(FULL, 7, 11, COLOR_RED), Shown(FULL, 20, 21, COLOR_BLUE), Shown(HALF, 3, 5, COLOR_RED),
+      Shown(HALF, 4, 5, COLOR_WHITE), Shown(HALF, 17, 1, COLOR_WHITE)},
+     {Shown(HALF, 3, 5, COLOR_RED), Shown(HALF, 17, 17, COLOR_WHITE)}},
+};
+
+TEST_F(Monitors, ShowTheImageAtActualAndHalfSizeFollowingStrokesAndThroughTheMask) {
+    for (const MonitorCase& c : MonitorCases) {
+        SCOPED_TRACE(testing::Message() << c.size << " x " << c.size << " image");
+        HWND canvas = OpenCanvas(c.size, c.size, 10);
+        for (const Mark& m : c.marks)
+            for (int i = 0; i < m.side * m.side; i++)
+                PaintImagePixel(m.x + i % m.side, m.y + i / m.side, m.color);
+        HWND full = c.size >= 32 ? OpenMonitor(FULL, 400, 10) : nullptr;
+        HWND half = OpenMonitor(HALF, 400, 60);
+        ExpectShown(c.painted);
+        if (full) { // each move of a stroke reaches the monitor before the release
+            StylusDown(canvas, 205, 205);
+            StylusMove(canvas, 245, 205);
+            ExpectShown({Shown(FULL, 20, 20, COLOR_BLACK), Shown(FULL, 23, 20, COLOR_BLACK),
+                         Shown(FULL, 24, 20, COLOR_WHITE)});
+            StylusUp(canvas, 245, 205);
+            PumpMessages();
+        }
+
         UseFreshMask();
-        HWND full = size == 32 ? OpenMonitor(1, 400, 10) : nullptr;
-        HWND half = OpenMonitor(2, 400, 60);
         OpacityTool = 1;
-        // Make the red square transparent, and (9, 1) too.
         CurrentTool = TOOL_FILLRECT;
         StylusDrag(canvas, 45, 65, 65, 85);
         CurrentTool = TOOL_PEN;
@@ -72,33 +94,12 @@ TEST_F(Monitors, TransparentPixelsShowTheMonitorBackground) {
         PumpMessages();
         for (HWND monitor : {full, half})
             if (monitor) FullRepaint(monitor);
-        if (full) {
-            EXPECT_EQ(COLOR_MONITOR_BACKGROUND, WindowPixel(full, 4, 6));
-            EXPECT_EQ(COLOR_MONITOR_BACKGROUND, WindowPixel(full, 9, 1));
-            EXPECT_EQ(COLOR_WHITE, WindowPixel(full, 6, 6));
+        ExpectShown(c.masked);
+        if (full) { // closing one monitor leaves the other
+            EXPECT_EQ(0, SendMessageW(full, WM_CLOSE, 0, 0));
+            EXPECT_EQ(nullptr, ImageWindows[FULL]);
+            EXPECT_EQ(half, ImageWindows[HALF]);
         }
-        EXPECT_EQ(COLOR_MONITOR_BACKGROUND, WindowPixel(half, 2, 3)) << size;
-        EXPECT_EQ(COLOR_WHITE, WindowPixel(half, 3, 3)) << size;
         CloseCanvas();
     }
-}
-
-TEST_F(Monitors, ShowTheTopLeftCornerOfAnImageLargerThanThemselves) {
-    OpenCanvas(64, 64, 10);
-    for (int i = 0; i < 4; i++) {
-        PaintImagePixel(6 + i % 2, 10 + i / 2, COLOR_RED);
-        PaintImagePixel(36 + i % 2, 2 + i / 2, COLOR_BLUE); // right of the half monitor
-    }
-    PaintImagePixel(20, 21, COLOR_BLUE);
-    HWND full = OpenMonitor(1, 400, 10);
-    HWND half = OpenMonitor(2, 400, 60);
-    EXPECT_EQ(COLOR_RED, WindowPixel(full, 7, 11));
-    EXPECT_EQ(COLOR_BLUE, WindowPixel(full, 20, 21));
-    EXPECT_EQ(COLOR_RED, WindowPixel(half, 3, 5));
-    EXPECT_EQ(COLOR_WHITE, WindowPixel(half, 4, 5));
-    EXPECT_EQ(COLOR_WHITE, WindowPixel(half, 17, 1));
-    UseFreshMask();
-    FullRepaint(half);
-    EXPECT_EQ(COLOR_RED, WindowPixel(half, 3, 5));
-    EXPECT_EQ(COLOR_WHITE, WindowPixel(half, 17, 17));
 }

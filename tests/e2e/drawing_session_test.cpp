@@ -2,6 +2,7 @@
 // and reopened; a new 16 x 16 picture drawn with every tool, undone, redone, saved as a
 // bitmap and reopened.
 #include "e2e_session.h"
+#include <cstring>
 
 namespace {
 
@@ -14,6 +15,20 @@ Bytes GreenIcon() {
     image.pixel = [](int x, int y) -> DWORD { return x == y ? 12 : 10; };
     image.transparent = [](int x, int y) { return x < 8 && y < 8; };
     return MakeIconFile({image});
+}
+
+// A run of row y's pixels from x on: hex indices of the image, or the mask's '.' and 'T'.
+struct Row {
+    int y, x;
+    const char* pixels;
+};
+
+void ExpectRows(const std::vector<Row>& rows, bool mask = false) {
+    for (const Row& r : rows) {
+        const int x1 = r.x + (int)strlen(r.pixels);
+        EXPECT_EQ(r.pixels, mask ? Editor::MaskRow(r.y, r.x, x1) : Editor::ImageRow(r.y, r.x, x1))
+            << "row " << r.y;
+    }
 }
 
 std::vector<std::string> ImageRows() {
@@ -38,10 +53,10 @@ TEST_F(Editor, IconWithTransparencyOpenedEditedSavedAndReopened) {
     EXPECT_TRUE(Checked(L"&Canvas", L"Opaque/Transparency"));
     ASSERT_NE(nullptr, TransparentToolWindow);
     EXPECT_TRUE(IsWindowVisible(TransparentToolWindow));
-    EXPECT_EQ("TTTTTTTT........", MaskRow(0, 0, 16));
-    EXPECT_EQ("TTTTTTTT........", MaskRow(7, 0, 16));
-    EXPECT_EQ("................", MaskRow(8, 0, 16));
-    EXPECT_EQ("CAAAAAAAAAAAAAAA", ImageRow(0, 0, 16));
+    ExpectRows({Row(0, 0, "TTTTTTTT........"), Row(7, 0, "TTTTTTTT........"),
+                Row(8, 0, "................")},
+               true);
+    ExpectRows({Row(0, 0, "CAAAAAAAAAAAAAAA")});
     // Transparent cells show the canvas's dark grey; opaque ones their colour.
     EXPECT_EQ(RGB(0x48, 0x48, 0x48), Cell(3, 0));
     EXPECT_EQ(RGB(0, 255, 0), Cell(9, 0));
@@ -59,8 +74,9 @@ TEST_F(Editor, IconWithTransparencyOpenedEditedSavedAndReopened) {
     Drag(0, 2, 4, 2); // a line stops before its end pixel
     TapOpacity(1);
     Drag(12, 12, 16, 12);
-    EXPECT_EQ("....TTTT........", MaskRow(2, 0, 16));
-    EXPECT_EQ("............TTTT", MaskRow(12, 0, 16));
+    const std::vector<Row> mask = {Row(0, 0, "TTTTTTTT........"), Row(2, 0, "....TTTT........"),
+                                   Row(12, 0, "............TTTT")};
+    ExpectRows(mask, true);
     EXPECT_EQ(1, Modified);
 
     // The mode off: the tool window goes, the check mark too; draw in colour.
@@ -71,8 +87,7 @@ TEST_F(Editor, IconWithTransparencyOpenedEditedSavedAndReopened) {
     TapLineColor(ROW_SHOWS_RED);
     TapTool(TOOL_RECT);
     Drag(16, 16, 22, 22);
-    EXPECT_EQ("AAAA999999AAA", ImageRow(16, 12, 25));
-    EXPECT_EQ("AAAA9ACAA9AAA", ImageRow(18, 12, 25));
+    ExpectRows({Row(16, 12, "AAAA999999AAA"), Row(18, 12, "AAAA9ACAA9AAA")});
     EXPECT_EQ(RED, Cell(16, 16));
     EXPECT_EQ(RGB(0, 255, 0), Cell(18, 17));
     const std::vector<std::string> edited = ImageRows();
@@ -84,9 +99,9 @@ TEST_F(Editor, IconWithTransparencyOpenedEditedSavedAndReopened) {
     ASSERT_EQ(1, IconFileImageCount(file));
     EXPECT_EQ(9, IconFileIndex(file, 16, 16));
     EXPECT_EQ(10, IconFileIndex(file, 20, 2));
-    EXPECT_TRUE(IconFileTransparent(file, 5, 0));
-    EXPECT_FALSE(IconFileTransparent(file, 1, 2));
-    EXPECT_TRUE(IconFileTransparent(file, 13, 12));
+    for (const Row& r : mask) // the file's AND mask is the edited one
+        for (int x = 0; x < 16; x++)
+            EXPECT_EQ(r.pixels[x] == 'T', IconFileTransparent(file, x, r.y)) << x << ", " << r.y;
     EXPECT_FALSE(IconFileTransparent(file, 20, 20));
     EXPECT_EQ(0, IconFileIndex(file, 5, 0)) << "transparent pixels are black in the file";
 
@@ -95,9 +110,7 @@ TEST_F(Editor, IconWithTransparencyOpenedEditedSavedAndReopened) {
     File(L"&Open a ICON file");
     EXPECT_EQ(1, TransparencyMode);
     EXPECT_TRUE(Checked(L"&Canvas", L"Opaque/Transparency"));
-    EXPECT_EQ("....TTTT........", MaskRow(2, 0, 16));
-    EXPECT_EQ("............TTTT", MaskRow(12, 0, 16));
-    EXPECT_EQ("TTTTTTTT........", MaskRow(0, 0, 16));
+    ExpectRows(mask, true);
     std::vector<std::string> reopened = ImageRows();
     for (int y = 0; y < 32; y++)
         for (int x = 0; x < 32; x++)
@@ -123,45 +136,38 @@ TEST_F(Editor, NewPictureDrawnWithEveryToolUndoneSavedAsBitmapAndReopened) {
 
     TapLineColor(ROW_BLACK);
     TapFillColor(ROW_SHOWS_RED);
-    TapTool(TOOL_PEN);
-    Drag(1, 1, 5, 1);
-    EXPECT_EQ("F0000FFFF", ImageRow(1, 0, 9));
-    TapTool(TOOL_RECT);
-    Drag(1, 3, 6, 7);
-    EXPECT_EQ("F00000FF", ImageRow(3, 0, 8));
-    EXPECT_EQ("F0FFF0FF", ImageRow(5, 0, 8));
-    TapTool(TOOL_FILLRECT);
-    Drag(8, 3, 13, 7);
-    EXPECT_EQ("0000", ImageRow(3, 8, 12));
-    EXPECT_EQ("09990F", ImageRow(5, 8, 14));
-    TapTool(TOOL_ELLIPSE);
-    Drag(1, 9, 8, 16);
-    EXPECT_EQ('0', ImageRow(12, 1, 2)[0]);
-    EXPECT_EQ('F', ImageRow(12, 4, 5)[0]);
-    TapTool(TOOL_FILLELLIPSE);
-    Drag(9, 9, 16, 16);
-    EXPECT_EQ('9', ImageRow(12, 12, 13)[0]);
-    EXPECT_EQ('F', ImageRow(9, 9, 10)[0]) << "the corner stays outside the ellipse";
-    // A wider pen.
-    TapTool(TOOL_PEN);
-    TapLineWidth(3);
-    EXPECT_EQ(3, LineWidth);
-    Drag(10, 14, 14, 14);
-    EXPECT_EQ("000", ImageRow(13, 11, 14));
-    EXPECT_EQ("000", ImageRow(15, 11, 14));
-    // The copy tool draws nothing.
-    TapTool(TOOL_COPYRECT);
-    Drag(0, 0, 3, 3);
-    EXPECT_EQ("F0000FFFF", ImageRow(1, 0, 9));
+    // Every tool in turn: its line width, the drag between cells, and rows it leaves.
+    const struct {
+        int tool, width, x0, y0, x1, y1;
+        std::vector<Row> rows;
+    } steps[] = {
+        {TOOL_PEN, 1, 1, 1, 5, 1, {Row(1, 0, "F0000FFFF")}},
+        {TOOL_RECT, 1, 1, 3, 6, 7, {Row(3, 0, "F00000FF"), Row(5, 0, "F0FFF0FF")}},
+        {TOOL_FILLRECT, 1, 8, 3, 13, 7, {Row(3, 8, "0000"), Row(5, 8, "09990F")}},
+        {TOOL_ELLIPSE, 1, 1, 9, 8, 16, {Row(12, 1, "0"), Row(12, 4, "F")}},
+        // The filled ellipse's corner stays outside it.
+        {TOOL_FILLELLIPSE, 1, 9, 9, 16, 16, {Row(12, 12, "9"), Row(9, 9, "F")}},
+        {TOOL_PEN, 3, 10, 14, 14, 14, {Row(13, 11, "000"), Row(15, 11, "000")}},
+        // The copy tool draws nothing, but its press takes a snapshot: the next figure is
+        // what Undo takes back.
+        {TOOL_COPYRECT, 3, 0, 0, 3, 3, {Row(1, 0, "F0000FFFF")}},
+        {TOOL_FILLRECT, 1, 13, 0, 16, 2, {Row(0, 12, "F000")}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message()
+                     << "tool " << step.tool << " from " << step.x0 << ", " << step.y0);
+        TapTool(step.tool);
+        if (LineWidth != step.width) {
+            TapLineWidth(step.width);
+            EXPECT_EQ(step.width, LineWidth);
+        }
+        Drag(step.x0, step.y0, step.x1, step.y1);
+        ExpectRows(step.rows);
+    }
     EXPECT_EQ(BLACK, Cell(4, 1));
     EXPECT_EQ(RED, Cell(10, 5));
     EXPECT_EQ(1, Modified);
 
-    // The copy tool's press took the last snapshot; draw once more and undo that.
-    TapTool(TOOL_FILLRECT);
-    TapLineWidth(1);
-    Drag(13, 0, 16, 2);
-    EXPECT_EQ("F000", ImageRow(0, 12, 16));
     MenuItem(L"&Edit", L"Undo");
     EXPECT_EQ("FFFF", ImageRow(0, 12, 16));
     EXPECT_EQ(WHITE, Cell(14, 1));

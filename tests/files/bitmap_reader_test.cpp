@@ -41,20 +41,28 @@ COLORREF AsColorRef(DWORD rgb) {
 
 const int W = 13, H = 7; // odd sizes, so every row has padding
 
-void ExpectPicture(const ImageSlot& slot, int bits, const std::function<COLORREF(int, int)>& want) {
+// Sizes where a row's last byte or word is partly used, or a row is a single pixel, or the
+// picture a single row.
+const SIZE Sizes[] = {{W, H}, {1, H}, {7, H}, {9, H}, {31, H}, {33, H}, {33, 1}, {1, 1}};
+
+void ExpectPicture(const ImageSlot& slot, int bits, const std::function<COLORREF(int, int)>& want,
+                   SIZE size = {W, H}) {
     ASSERT_NE(nullptr, slot.Dib);
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)slot.Dib;
     EXPECT_EQ(40u, h->biSize);
     EXPECT_EQ((DWORD)BI_RGB, h->biCompression);
-    EXPECT_EQ(W, h->biWidth);
-    EXPECT_EQ(H, h->biHeight);
+    EXPECT_EQ(size.cx, h->biWidth);
+    EXPECT_EQ(size.cy, h->biHeight);
     EXPECT_EQ(bits, h->biBitCount);
     EXPECT_EQ(bits <= 8 ? 1u << bits : 0u, h->biClrUsed);
-    EXPECT_EQ(W, slot.Width);
-    EXPECT_EQ(H, slot.Height);
+    EXPECT_EQ(size.cx, slot.Width);
+    EXPECT_EQ(size.cy, slot.Height);
     EXPECT_EQ(slot.Dib + 40 + (bits <= 8 ? 4 << bits : 0), slot.Bits);
-    for (int y = 0; y < H; y++)
-        for (int x = 0; x < W; x++)
+    // The block ends with the last row.
+    EXPECT_EQ(40 + (bits <= 8 ? 4u << bits : 0) + RowBytes(size.cx, bits) * size.cy,
+              LocalSize(SlotBitmapMemory[0]));
+    for (int y = 0; y < size.cy; y++)
+        for (int x = 0; x < size.cx; x++)
             ASSERT_EQ(want(x, y), NormalisedPixel(slot.Dib, x, y)) << x << "," << y;
 }
 
@@ -140,16 +148,21 @@ TEST_F(BitmapReader, IndexedFormsGiveTheirTruePixels) {
     rle4.bits = 4;
     rle4.compression = BI_RLE4;
     cases.push_back({"rle4", rle4, 4, 16});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.form.bits));
-        auto index = [&](int x, int y) { return (DWORD)((x / 3 + y * 2) % c.colours); };
-        EXPECT_TRUE(Open(Write(L"i.bmp", MakeBmpFile(c.form, W, H, table, index))));
-        ExpectPicture(ImageSlots[0], c.outBits, [&](int x, int y) {
-            RGBQUAD q = table[index(x, y)];
-            return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
-        });
-        ReleaseSlot(0);
-    }
+    for (const Case& c : cases)
+        for (SIZE size : Sizes) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.form.bits) + " " +
+                         std::to_string(size.cx) + "x" + std::to_string(size.cy));
+            auto index = [&](int x, int y) { return (DWORD)((x * 5 + y * 3 + 1) % c.colours); };
+            EXPECT_TRUE(Open(Write(L"i.bmp", MakeBmpFile(c.form, size.cx, size.cy, table, index))));
+            ExpectPicture(
+                ImageSlots[0], c.outBits,
+                [&](int x, int y) {
+                    RGBQUAD q = table[index(x, y)];
+                    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+                },
+                size);
+            ReleaseSlot(0);
+        }
     EXPECT_TRUE(TakeBoxes().empty());
 }
 
@@ -186,20 +199,23 @@ TEST_F(BitmapReader, DirectColourFormsGiveTheirTruePixels) {
          {0xFF00, 0xFF0000, 0xFF000000, 0xFF},
          false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        BmpForm f;
-        f.bits = c.bits;
-        f.headerSize = c.headerSize;
-        f.compression = c.compression;
-        f.topDown = c.topDown;
-        for (int i = 0; i < 4; i++)
-            f.masks[i] = c.masks[i];
-        EXPECT_TRUE(Open(Write(L"d.bmp", MakeBmpFile(f, W, H, {}, DirectColour))));
-        ExpectPicture(ImageSlots[0], c.outBits,
-                      [](int x, int y) { return AsColorRef(DirectColour(x, y)); });
-        ReleaseSlot(0);
-    }
+    for (const Case& c : cases)
+        for (SIZE size : Sizes) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(size.cx) + "x" +
+                         std::to_string(size.cy));
+            BmpForm f;
+            f.bits = c.bits;
+            f.headerSize = c.headerSize;
+            f.compression = c.compression;
+            f.topDown = c.topDown;
+            for (int i = 0; i < 4; i++)
+                f.masks[i] = c.masks[i];
+            EXPECT_TRUE(Open(Write(L"d.bmp", MakeBmpFile(f, size.cx, size.cy, {}, DirectColour))));
+            ExpectPicture(
+                ImageSlots[0], c.outBits,
+                [](int x, int y) { return AsColorRef(DirectColour(x, y)); }, size);
+            ReleaseSlot(0);
+        }
     EXPECT_TRUE(TakeBoxes().empty());
 }
 
@@ -246,6 +262,24 @@ TEST_F(BitmapReader, PixelsAreTakenFromTheOffsetTheFileGives) {
                       [](int x, int y) { return AsColorRef(DirectColour(x, y)); });
         ReleaseSlot(0);
     }
+    // Nor one inside the colour table: at its first entry, its middle or its last byte.
+    std::vector<RGBQUAD> table = GreyTable(256);
+    auto index = [](int x, int y) { return (DWORD)(x * 7 + y * 3) % 256; };
+    for (int bits : {8, 4, 1})
+        for (DWORD into : {0u, (4u << bits) / 2, (4u << bits) - 1}) {
+            SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(into));
+            BmpForm indexed;
+            indexed.bits = bits;
+            auto pixel = [&](int x, int y) { return index(x, y) % (1u << bits); };
+            Bytes file = MakeBmpFile(indexed, W, H, table, pixel);
+            PutLE32(file, 10, 54 + into);
+            EXPECT_TRUE(Open(Write(L"t.bmp", file)));
+            ExpectPicture(ImageSlots[0], bits, [&](int x, int y) {
+                RGBQUAD q = table[pixel(x, y)];
+                return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+            });
+            ReleaseSlot(0);
+        }
 }
 
 TEST_F(BitmapReader, BrokenFilesAreRefusedWithTheirMessage) {

@@ -2,6 +2,11 @@
 #include "file_builders.h"
 #include <cstring>
 
+size_t RowBytes(int width, int bits) {
+    size_t bitsPerRow = (size_t)width * bits;
+    return (bitsPerRow / 32 + (bitsPerRow % 32 != 0)) * 4;
+}
+
 void PutLE16(Bytes& b, size_t at, int v) {
     b[at] = (BYTE)v;
     b[at + 1] = (BYTE)(v >> 8);
@@ -129,7 +134,7 @@ Bytes MakeDib(const BmpForm& f, int width, int height, const std::vector<RGBQUAD
     if (f.compression == BI_RLE8 || f.compression == BI_RLE4) {
         pixels = EncodeRle(width, height, f.compression == BI_RLE4, pixel);
     } else {
-        size_t stride = ((size_t)width * f.bits + 31) / 32 * 4;
+        size_t stride = RowBytes(width, f.bits);
         pixels.assign(stride * height, 0);
         for (int y = 0; y < height; y++) {
             size_t row = f.topDown ? y : height - 1 - y;
@@ -193,7 +198,7 @@ Bytes MakeIconBlock(const IconImage& image) {
     Bytes block = MakeDib(form, image.width, image.height, image.table, image.pixel);
     PutLE32(block, 8, 2 * image.height);
     PutLE32(block, 20, 0);
-    size_t stride = ((size_t)image.width + 31) / 32 * 4;
+    size_t stride = RowBytes(image.width, 1);
     Bytes mask(stride * image.height, 0);
     for (int y = 0; y < image.height; y++)
         for (int x = 0; x < image.width; x++)
@@ -285,7 +290,7 @@ Bytes MakeSolidPng(int width, int height, DWORD rgba) {
 COLORREF NormalisedPixel(const BYTE* dib, int x, int y) {
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
     int bits = h->biBitCount;
-    size_t stride = ((size_t)h->biWidth * bits + 31) / 32 * 4;
+    size_t stride = RowBytes(h->biWidth, bits);
     const BYTE* table = dib + 40;
     const BYTE* row = table + (bits <= 8 ? 4 << bits : 0) + (h->biHeight - 1 - y) * stride;
     if (bits <= 8) {
@@ -302,6 +307,6 @@ COLORREF NormalisedPixel(const BYTE* dib, int x, int y) {
 }
 
 bool MaskBit(const BYTE* mask, int width, int height, int x, int y) {
-    size_t stride = ((size_t)width + 31) / 32 * 4;
+    size_t stride = RowBytes(width, 1);
     return (mask[(height - 1 - y) * stride + x / 8] >> (7 - x % 8)) & 1;
 }

@@ -46,6 +46,10 @@ Bytes MakeIconBlock(const IconImage& image);
 // A whole icon file, the blocks back to back after the directory.
 Bytes MakeIconFile(const std::vector<IconImage>& images);
 
+// Bytes of one stored row, padded to 32 bits: the tests' own count, kept apart from the
+// program's so that a fault in one is not repeated in the other.
+size_t RowBytes(int width, int bits);
+
 void PutLE16(Bytes& b, size_t at, int v);
 void PutLE32(Bytes& b, size_t at, DWORD v);
 DWORD GetLE32(const Bytes& b, size_t at);

@@ -55,6 +55,13 @@ void ClearCanvasImage() {
     DiscardImage();
 }
 
+Bytes CanvasAsDib() {
+    int bits = ImageInfo->bmiHeader.biBitCount;
+    Bytes dib((BYTE*)ImageInfo, (BYTE*)ImageInfo + 40 + (bits <= 8 ? 4 << bits : 0));
+    dib.insert(dib.end(), ImageBits, ImageBits + RowBytes(CanvasWidth, bits) * CanvasHeight);
+    return dib;
+}
+
 static HBITMAP MakeSection(const Bytes& dib, size_t headerBytes, BITMAPINFO** info, BYTE** bits) {
     *info = (BITMAPINFO*)LocalAlloc(LPTR, headerBytes);
     memcpy(*info, dib.data(), headerBytes);
@@ -70,7 +77,7 @@ static void SetCanvasDib(const Bytes& dib) {
     ClearCanvasImage();
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib.data();
     size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
-    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    size_t pixelBytes = RowBytes(h->biWidth, h->biBitCount) * h->biHeight;
     ImageBitmap = MakeSection(Bytes(dib.begin(), dib.begin() + headerBytes + pixelBytes),
                               headerBytes, &ImageInfo, &ImageBits);
     CanvasWidth = h->biWidth;
@@ -97,7 +104,7 @@ void CanvasFromSlot(int slot) {
     const BYTE* dib = ImageSlots[slot].Dib;
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
     size_t headerBytes = 40 + (h->biBitCount <= 8 ? 4 << h->biBitCount : 0);
-    size_t pixelBytes = DibStride(h->biWidth, h->biBitCount) * h->biHeight;
+    size_t pixelBytes = RowBytes(h->biWidth, h->biBitCount) * h->biHeight;
     SetCanvasDib(Bytes(dib, dib + headerBytes + pixelBytes));
 }
 

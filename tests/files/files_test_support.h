@@ -32,6 +32,8 @@ void SetCanvasImage(int width, int height, int bits, const std::vector<RGBQUAD>&
 // Gives the canvas a mask of the image's size with these transparent pixels, or none.
 void SetCanvasMask(const std::function<bool(int, int)>& transparent);
 void ClearCanvasImage();
+// The canvas's image as a packed DIB: header, colour table, pixels.
+Bytes CanvasAsDib();
 // Takes the slot's image as the canvas does when a file was opened.
 void CanvasFromSlot(int slot);
 // Empties every slot and releases the held icon.

@@ -2,7 +2,8 @@
 // mutated (header fields, sizes, counts, offsets, truncation, stray bytes) and each result
 // is opened as the open commands do, taken by the canvas and, when accepted, saved and read
 // again. Nothing may crash or hang; every refusal must show its message, every acceptance
-// none, and an accepted image must be in the canvas's form.
+// none; an accepted image must be in the canvas's form and the canvas must take it. Each
+// seed, unchanged, must open with exactly the picture it was built from.
 // PIXMORA_FUZZ_CASES (default 10000) and PIXMORA_FUZZ_SEED (default 1) steer a run.
 #include "canvas/canvas.h"
 #include "file_builders.h"
@@ -13,6 +14,8 @@
 #include "test_support.h"
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -62,26 +65,61 @@ DWORD Below(DWORD n) {
     return n ? Random() % n : 0;
 }
 
-// ---- Seeds
-// ----------------------------------------------------------------------------------------
+// ---- Seeds ----------------------------------------------------------------------------------
 struct Seed {
     Bytes bytes;
     bool icon;
     std::vector<size_t> fields; // offsets of 32-bit and 16-bit fields worth changing
+    // The picture the builder put in, as the file must open unchanged: its size, colours
+    // and, for an icon, its transparent pixels.
+    int width, height;
+    std::function<COLORREF(int, int)> colour;
+    std::function<bool(int, int)> transparent;
 };
 
 DWORD Pattern(int x, int y) {
     return (DWORD)(x * 3 + y * 7);
 }
 
+COLORREF EntryColour(const std::vector<RGBQUAD>& table, DWORD index) {
+    return RGB(table[index].rgbRed, table[index].rgbGreen, table[index].rgbBlue);
+}
+
+// A channel of 0 to 255 as it comes back from a field of mask's width: cut the way the builder
+// stores it (the top bits for 16-bit pixels without masks, else scaled) and spread again.
+BYTE ThroughField(BYTE value, DWORD mask, bool scaled) {
+    while (mask && !(mask & 1))
+        mask >>= 1;
+    int width = 0;
+    while (mask >> width)
+        width++;
+    DWORD stored = scaled ? value * mask / 255 : value >> (8 - width);
+    return (BYTE)(stored * 255 / mask);
+}
+
+// The colour a value of the builder stands for once stored in form f.
+COLORREF StoredColour(const BmpForm& f, const std::vector<RGBQUAD>& table, DWORD v) {
+    if (f.bits <= 8) return EntryColour(table, v);
+    BYTE r = (BYTE)(v >> 16), g = (BYTE)(v >> 8), b = (BYTE)v;
+    if (f.bits != 16) return RGB(r, g, b);
+    bool fields = f.compression == BI_BITFIELDS;
+    DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (fields) memcpy(masks, f.masks, sizeof masks);
+    return RGB(ThroughField(r, masks[0], fields), ThroughField(g, masks[1], fields),
+               ThroughField(b, masks[2], fields));
+}
+
 std::vector<Seed> MakeSeeds() {
     std::vector<Seed> seeds;
     std::vector<size_t> bmpFields = {2, 10, 14, 18, 22, 26, 28, 30, 34, 46, 50, 54, 58, 62};
+    std::vector<RGBQUAD> grey = GreyTable(256);
     auto bmp = [&](BmpForm f, int w, int h) {
         auto pixel = [f](int x, int y) {
             return f.bits <= 8 ? Pattern(x, y) % (1u << f.bits) : Pattern(x, y) * 0x010305u;
         };
-        seeds.push_back({MakeBmpFile(f, w, h, GreyTable(256), pixel), false, bmpFields});
+        seeds.push_back({MakeBmpFile(f, w, h, grey, pixel), false, bmpFields, w, h,
+                         [=](int x, int y) { return StoredColour(f, grey, pixel(x, y)); },
+                         nullptr});
     };
     for (int bits : {1, 2, 4, 8, 16, 24, 32}) {
         BmpForm f;
@@ -123,9 +161,10 @@ std::vector<Seed> MakeSeeds() {
         im.width = im.height = size;
         im.bits = bits;
         im.table = GreyTable(bits <= 8 ? 1 << bits : 0);
+        // Pixels of alpha 0 (some, in a 32-bit image) are transparent besides the mask's.
         im.pixel = [bits](int x, int y) {
             return bits <= 8 ? Pattern(x, y) % (1u << bits)
-                             : 0xFF000000u | Pattern(x, y) * 0x030201u;
+                             : (x % 7 == 3 ? 0 : 0xFF000000u) | Pattern(x, y) * 0x030201u;
         };
         im.transparent = [](int x, int y) { return (x + y) % 5 == 0; };
         return im;
@@ -133,12 +172,27 @@ std::vector<Seed> MakeSeeds() {
     IconImage png;
     png.width = png.height = 24;
     png.png = MakeSolidPng(24, 24, 0x336699FF);
-    std::vector<std::vector<IconImage>> icons = {
-        {icon(16, 4)},       {icon(16, 4), icon(32, 4)},  {icon(32, 8), icon(16, 1), png},
-        {png, icon(32, 32)}, {icon(48, 24), icon(16, 8)},
+    // Each icon with the image the reader chooses: the first 32 wide, else the first in BMP
+    // form.
+    std::vector<std::pair<std::vector<IconImage>, size_t>> icons = {
+        {{icon(16, 4)}, 0},
+        {{icon(16, 4), icon(32, 4)}, 1},
+        {{icon(32, 8), icon(16, 1), png}, 0},
+        {{png, icon(32, 32)}, 1},
+        {{icon(48, 24), icon(16, 8)}, 0},
     };
-    for (auto& images : icons) {
-        Seed s{MakeIconFile(images), true, {2, 4}};
+    for (auto& [images, chosen] : icons) {
+        const IconImage& edited = images[chosen];
+        auto colour = [edited](int x, int y) {
+            DWORD v = edited.pixel(x, y);
+            return edited.bits <= 8 ? EntryColour(edited.table, v)
+                                    : RGB(v >> 16, (v >> 8) & 255, v & 255);
+        };
+        auto transparent = [edited](int x, int y) {
+            return edited.transparent(x, y) || (edited.bits == 32 && !(edited.pixel(x, y) >> 24));
+        };
+        Seed s{MakeIconFile(images), true,   {2, 4},     edited.width,
+               edited.height,        colour, transparent};
         for (size_t i = 0; i < images.size(); i++) {
             size_t e = 6 + 16 * i;
             for (size_t at : {e, e + 4, e + 6, e + 8, e + 12})
@@ -197,12 +251,20 @@ void Mutate(const Seed& seed, Bytes& b) {
     }
 }
 
-// ---- Checks
-// ---------------------------------------------------------------------------------------
+// ---- Checks ---------------------------------------------------------------------------------
 int Failures, Loaded, Saved;
 
-void Fail(int number, const char* what) {
-    if (++Failures <= 20) printf("case %d: %s\n", number, what);
+// A negative number names a seed opened unchanged: -1 the first.
+void Fail(int number, const std::string& what) {
+    if (++Failures > 20) return;
+    if (number < 0)
+        printf("seed %d, unchanged: %s\n", -1 - number, what.c_str());
+    else
+        printf("case %d: %s\n", number, what.c_str());
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
 }
 
 // A refusal ends in the reader's messages: for a bitmap the open command's own after any
@@ -234,7 +296,8 @@ bool KnownRefusal(bool icon) {
     return true;
 }
 
-// The image handed to the canvas must be in the canvas's form and lie inside its block.
+// The image handed to the canvas must be in the canvas's form and lie inside its block;
+// its rows are counted here, apart from the program's own count.
 bool NormalisedImage(const ImageSlot& s, size_t blockSize, bool withMask) {
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)s.Dib;
     int bits = h->biBitCount;
@@ -244,23 +307,48 @@ bool NormalisedImage(const ImageSlot& s, size_t blockSize, bool withMask) {
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
     DWORD table = bits <= 8 ? 1u << bits : 0;
     if (h->biClrUsed != table || s.Bits != s.Dib + 40 + 4 * table) return false;
-    size_t need = 40 + 4 * table + DibStride(s.Width, bits) * s.Height;
-    if (withMask) need += DibStride(s.Width, 1) * s.Height;
-    return need <= blockSize &&
-           (!withMask || s.AndMask == s.Dib + need - DibStride(s.Width, 1) * s.Height);
+    size_t mask = withMask ? RowBytes(s.Width, 1) * s.Height : 0;
+    size_t need = 40 + 4 * table + RowBytes(s.Width, bits) * s.Height + mask;
+    return need <= blockSize && (!withMask || s.AndMask == s.Dib + need - mask);
 }
 
 size_t IconImageBytes(const BYTE* dib) {
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
     int bits = h->biBitCount;
-    return 40 + (bits <= 8 ? 4u << bits : 0) + DibStride(h->biWidth, bits) * h->biHeight +
-           DibStride(h->biWidth, 1) * h->biHeight;
+    return 40 + (bits <= 8 ? 4u << bits : 0) + RowBytes(h->biWidth, bits) * h->biHeight +
+           RowBytes(h->biWidth, 1) * h->biHeight;
 }
 
-bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canvas) {
-    Bytes bytes = seed.bytes;
-    Mutate(seed, bytes);
-    std::wstring path = folder + (seed.icon ? L"\\case.ico" : L"\\case.bmp");
+// Where a normalised image (and its mask, if given) first differs from the seed's picture;
+// empty when it is that picture.
+std::string PictureDifference(const Seed& seed, const BYTE* dib, const BYTE* mask) {
+    const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)dib;
+    char text[128];
+    if (h->biWidth != seed.width || h->biHeight != seed.height) {
+        snprintf(text, sizeof text, "a %ld x %ld image, not %d x %d", h->biWidth, h->biHeight,
+                 seed.width, seed.height);
+        return text;
+    }
+    for (int y = 0; y < seed.height; y++)
+        for (int x = 0; x < seed.width; x++) {
+            COLORREF got = NormalisedPixel(dib, x, y), want = seed.colour(x, y);
+            if (got != want) {
+                snprintf(text, sizeof text, "pixel %d,%d of 0x%06lX, not 0x%06lX", x, y, got, want);
+                return text;
+            }
+            if (mask && MaskBit(mask, seed.width, seed.height, x, y) != seed.transparent(x, y)) {
+                snprintf(text, sizeof text, "pixel %d,%d %s", x, y,
+                         seed.transparent(x, y) ? "opaque" : "transparent");
+                return text;
+            }
+        }
+    return "";
+}
+
+// Opens the bytes as the open commands do; true when the reader accepted them. Either way
+// its messages must say so.
+bool OpenCase(int number, const Bytes& bytes, bool icon, const std::wstring& folder, HWND canvas) {
+    std::wstring path = folder + (icon ? L"\\case.ico" : L"\\case.bmp");
     if (!WriteWholeFile(path, bytes)) {
         Fail(number, "could not write the case");
         return false;
@@ -269,24 +357,68 @@ bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canv
     ImageSlot& slot = ImageSlots[0];
     lstrcpyW(slot.Path, path.c_str());
     bool accepted;
-    if (seed.icon) {
+    if (icon) {
         accepted = OpenIconIntoSlot(canvas, 0);
     } else {
         OpenBitmapIntoSlot(canvas, 0);
         accepted = slot.Dib != nullptr;
     }
-    if (!accepted && !KnownRefusal(seed.icon)) Fail(number, "refused without its message");
+    if (!accepted && !KnownRefusal(icon)) Fail(number, "refused without its message");
     if (accepted && !Shown.empty()) Fail(number, "accepted with a message");
-    if (!accepted) return false;
+    return accepted;
+}
+
+// The canvas takes what the reader accepted, an icon's mask with it, without a message.
+bool TakeIntoCanvas(int number, bool icon, HWND canvas) {
+    Shown.clear();
+    CanvasWidth = ImageSlots[0].Width;
+    CanvasHeight = ImageSlots[0].Height;
+    bool taken = LoadSlotImage(canvas, icon ? 21 : 19) != 0;
+    if (taken && icon && IconHasTransparency && !MaskBitmap) taken = CreateMask(canvas, 1) != 0;
+    if (!taken || !Shown.empty()) {
+        Fail(number, "the canvas did not take an accepted image" +
+                         (Shown.empty() ? std::string() : ": " + Narrow(Shown[0])));
+        return false;
+    }
+    return true;
+}
+
+// Each seed opens unchanged with the builder's picture, and the canvas takes that picture.
+void CheckSeeds(const std::vector<Seed>& seeds, const std::wstring& folder, HWND canvas) {
+    for (size_t i = 0; i < seeds.size(); i++) {
+        const Seed& seed = seeds[i];
+        int number = -1 - (int)i;
+        if (!OpenCase(number, seed.bytes, seed.icon, folder, canvas)) {
+            Fail(number, "refused" + (Shown.empty() ? std::string() : ": " + Narrow(Shown[0])));
+            continue;
+        }
+        const ImageSlot& slot = ImageSlots[0];
+        size_t block = seed.icon ? IconImageBytes(slot.Dib) : LocalSize(SlotBitmapMemory[0]);
+        if (!NormalisedImage(slot, block, seed.icon)) Fail(number, "not in the canvas's form");
+        std::string problem = PictureDifference(seed, slot.Dib, seed.icon ? slot.AndMask : nullptr);
+        if (!problem.empty()) Fail(number, "opens with " + problem);
+        if (seed.icon && !IconHasTransparency) Fail(number, "opens without transparency");
+        if (TakeIntoCanvas(number, seed.icon, canvas)) {
+            problem = PictureDifference(seed, CanvasAsDib().data(), seed.icon ? MaskBits : nullptr);
+            if (!problem.empty()) Fail(number, "the canvas holds " + problem);
+        }
+        ReleaseSlot(0);
+        ReleaseHeldIcon();
+    }
+}
+
+bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canvas) {
+    Bytes bytes = seed.bytes;
+    Mutate(seed, bytes);
+    if (!OpenCase(number, bytes, seed.icon, folder, canvas)) return false;
+    const ImageSlot& slot = ImageSlots[0];
     size_t block = seed.icon ? IconImageBytes(slot.Dib) : LocalSize(SlotBitmapMemory[0]);
     if (!NormalisedImage(slot, block, seed.icon)) {
         Fail(number, "an accepted image is not in the canvas's form");
         return true;
     }
-    CanvasWidth = slot.Width;
-    CanvasHeight = slot.Height;
-    Loaded += LoadSlotImage(canvas, seed.icon ? 21 : 19) != 0;
-    if (seed.icon && IconHasTransparency && !MaskBitmap) CreateMask(canvas, 1);
+    if (!TakeIntoCanvas(number, seed.icon, canvas)) return true;
+    Loaded++;
     // Accepted icons, and every tenth accepted bitmap, are saved and must read back.
     if ((seed.icon || number % 10 == 0) && ImageInfo && ImageBits) {
         std::wstring saved = folder + (seed.icon ? L"\\saved.ico" : L"\\saved.bmp");
@@ -303,7 +435,6 @@ bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canv
         else
             Saved++;
     }
-    Shown.clear();
     return true;
 }
 
@@ -313,6 +444,7 @@ int main() {
     AppInstance = GetModuleHandleW(nullptr);
     RegisterEditorClasses(AppInstance);
     InitPalette();
+    WatchForUnansweredBoxes();
     if (!RedirectMessageBoxes()) {
         printf("MessageBoxW is not imported where expected\n");
         return 1;
@@ -325,6 +457,7 @@ int main() {
     HWND canvas = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
                                   nullptr, nullptr);
     std::vector<Seed> seeds = MakeSeeds();
+    CheckSeeds(seeds, folder, canvas);
     DWORD start = GetTickCount();
     int refused = 0;
     for (int i = 0; i < cases; i++) {
@@ -338,7 +471,8 @@ int main() {
     DeleteFileW((folder + L"\\saved.ico").c_str());
     DeleteFileW((folder + L"\\saved.bmp").c_str());
     RemoveDirectoryW(folder.c_str());
-    printf("%d cases from %d seeds in %lu ms: %d refused with their message, %d opened "
+    printf("%d cases from %d seeds (each opened unchanged first) in %lu ms: %d refused with their "
+           "message, %d opened "
            "(%d taken by the canvas, %d saved and read back), %d failures\n",
            cases, (int)seeds.size(), GetTickCount() - start, refused, cases - refused, Loaded,
            Saved, Failures);

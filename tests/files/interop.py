@@ -21,13 +21,14 @@ COLOURS = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128
            (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 
 
-def picture(size, colours=16, transparent=False):
-    """An RGBA picture that uses every colour; with transparent set, a corner is clear."""
-    im = Image.new("RGBA", (size, size))
-    for y in range(size):
-        for x in range(size):
+def picture(width, height, colours=16, transparent=False):
+    """An RGBA picture that uses every colour; with transparent set, some pixels are clear,
+    the last column's among them."""
+    im = Image.new("RGBA", (width, height))
+    for y in range(height):
+        for x in range(width):
             c = COLOURS[(x + 3 * y) % colours]
-            clear = transparent and x < size // 3 and y < size // 4
+            clear = transparent and (x + 2 * y) % 5 == 0
             im.putpixel((x, y), c + (0 if clear else 255,))
     return im
 
@@ -85,57 +86,71 @@ def icon_blocks(path):
     return blocks
 
 
+# The handheld's two sizes, then widths whose rows end in a partly used byte or word, and a
+# single row.
+SIZES = [(16, 16), (32, 32), (1, 5), (7, 5), (9, 5), (31, 5), (33, 5), (33, 1)]
+
+
 def generate(folder):
     out = os.path.join(folder, "others")
     os.makedirs(out, exist_ok=True)
     listing = []
 
-    def add(name, im):
-        """Lists a file; its picture is what the program that wrote it reads back (a
-        quantiser may have changed colours), which must be the picture meant."""
+    def add(name, im, bits=None):
+        """Lists a file, whose picture must be the one meant as the program that wrote it
+        reads it back (and, for a bitmap, of the bit count named)."""
         path = os.path.join(out, name)
         written = Image.open(path)
         if name.endswith(".ico"):
             written.size = im.size
-        written = written.convert("RGBA")
         meant = im.convert("RGBA")
-        if name.startswith("pil_") or "bit_" in name:
-            assert same_picture(written.tobytes(), meant.tobytes(), *im.size) is None, name
-        expect(path, written)
+        problem = same_picture(written.convert("RGBA").tobytes(), meant.tobytes(), *im.size)
+        assert problem is None, "%s: %s" % (name, problem)
+        if bits:
+            with open(path, "rb") as f:
+                header = f.read(30)
+            assert struct.unpack_from("<H", header, 28)[0] == bits, "%s is not %d-bit" % (name, bits)
+        expect(path, meant)
         listing.append(name)
 
-    for size in (16, 32):
-        opaque = picture(size)
-        png = os.path.join(out, "source%d.png" % size)
+    for w, h in SIZES:
+        size = "%dx%d" % (w, h)
+        opaque = picture(w, h)
+        png = os.path.join(out, "source%s.png" % size)
         opaque.save(png)
-        one = Image.new("1", (size, size))
-        for y in range(size):
-            for x in range(size):
-                one.putpixel((x, y), 255 if (x * y + x) % 3 else 0)
-        one.save(os.path.join(out, "pil_1bit_%d.bmp" % size))
-        add("pil_1bit_%d.bmp" % size, one)
-        convert(png, "-type", "Palette", "BMP3:" + os.path.join(out, "im_4bit_%d.bmp" % size))
-        add("im_4bit_%d.bmp" % size, opaque)
+        one = Image.new("1", (w, h))
+        for y in range(h):
+            for x in range(w):
+                one.putpixel((x, y), 255 if (x * y + x + y) % 3 else 0)
+        one.save(os.path.join(out, "pil_1bit_%s.bmp" % size))
+        add("pil_1bit_%s.bmp" % size, one, 1)
+        convert(png, "-type", "Palette", "BMP3:" + os.path.join(out, "im_4bit_%s.bmp" % size))
+        add("im_4bit_%s.bmp" % size, opaque, 4)
         opaque.convert("RGB").convert("P", palette=Image.ADAPTIVE, colors=256).save(
-            os.path.join(out, "pil_8bit_%d.bmp" % size))
-        add("pil_8bit_%d.bmp" % size, opaque)
+            os.path.join(out, "pil_8bit_%s.bmp" % size))
+        add("pil_8bit_%s.bmp" % size, opaque, 8)
         convert(png, "-type", "Palette", "-colors", "64", "-compress", "RLE",
-                "BMP3:" + os.path.join(out, "im_rle8_%d.bmp" % size))
-        add("im_rle8_%d.bmp" % size, opaque)
-        opaque.convert("RGB").save(os.path.join(out, "pil_24bit_%d.bmp" % size))
-        add("pil_24bit_%d.bmp" % size, opaque)
-        opaque.save(os.path.join(out, "pil_32bit_%d.bmp" % size))
-        add("pil_32bit_%d.bmp" % size, opaque)
-        convert(png, "-alpha", "on", "BMP:" + os.path.join(out, "im_v5_32bit_%d.bmp" % size))
-        add("im_v5_32bit_%d.bmp" % size, opaque)
+                "BMP3:" + os.path.join(out, "im_rle8_%s.bmp" % size))
+        add("im_rle8_%s.bmp" % size, opaque, 8)
+        opaque.convert("RGB").save(os.path.join(out, "pil_24bit_%s.bmp" % size))
+        add("pil_24bit_%s.bmp" % size, opaque, 24)
+        opaque.save(os.path.join(out, "pil_32bit_%s.bmp" % size))
+        add("pil_32bit_%s.bmp" % size, opaque, 32)
+        convert(png, "-alpha", "on", "BMP:" + os.path.join(out, "im_v5_32bit_%s.bmp" % size))
+        add("im_v5_32bit_%s.bmp" % size, opaque, 32)
 
-    # Icons of 16 and 32 pixels; the 32-pixel image is the one edited.
-    clear16, clear32 = picture(16, transparent=True), picture(32, transparent=True)
+    # Icons of 16 and 32 pixels; the 32-pixel image is the one edited. A 4-bit icon holds
+    # 15 colours beside the transparent one.
+    clear16, clear32 = picture(16, 16, transparent=True), picture(32, 32, transparent=True)
     for im, name in ((clear16, "clear16.png"), (clear32, "clear32.png")):
         im.save(os.path.join(out, name))
     p16, p32 = os.path.join(out, "clear16.png"), os.path.join(out, "clear32.png")
-    convert(p16, p32, "-type", "PaletteAlpha", "-colors", "16", os.path.join(out, "im_4bit.ico"))
-    add("im_4bit.ico", clear32)
+    few16, few32 = (picture(n, n, colours=15, transparent=True) for n in (16, 32))
+    few16.save(os.path.join(out, "few16.png"))
+    few32.save(os.path.join(out, "few32.png"))
+    convert(os.path.join(out, "few16.png"), os.path.join(out, "few32.png"), "-type",
+            "PaletteAlpha", "-colors", "16", os.path.join(out, "im_4bit.ico"))
+    add("im_4bit.ico", few32)
     convert(p16, p32, "-type", "PaletteAlpha", os.path.join(out, "im_8bit.ico"))
     add("im_8bit.ico", clear32)
     convert(p16, p32, os.path.join(out, "im_32bit.ico"))
@@ -143,17 +158,34 @@ def generate(folder):
     clear32.save(os.path.join(out, "pil_32bit.ico"), bitmap_format="bmp",
                  sizes=[(16, 16), (32, 32)], append_images=[clear16])
     add("pil_32bit.ico", clear32)
-    paletted = picture(32).convert("RGB").convert("P")
+    paletted = picture(32, 32).convert("RGB").convert("P")
     paletted.save(os.path.join(out, "pil_8bit.ico"), bitmap_format="bmp", sizes=[(32, 32)])
     add("pil_8bit.ico", paletted)
     # PNG images beside BMP ones: a 48-pixel PNG first, then Pillow's BMP images.
-    big = picture(48, transparent=True)
+    big = picture(48, 48, transparent=True)
     buffer = io.BytesIO()
     big.save(buffer, "png")
     blocks = [(48, 48, 32, buffer.getvalue())] + icon_blocks(os.path.join(out, "pil_32bit.ico"))
     with open(os.path.join(out, "with_png.ico"), "wb") as f:
         f.write(icon_file(blocks))
     add("with_png.ico", clear32)
+    # Icons of one image at the other sizes, in each bit count the programs write.
+    for w, h in SIZES[2:]:
+        size = "%dx%d" % (w, h)
+        clear, few = picture(w, h, transparent=True), picture(w, h, 15, transparent=True)
+        png, few_png = (os.path.join(out, "%s%s.png" % (n, size)) for n in ("clear", "few"))
+        clear.save(png)
+        few.save(few_png)
+        convert(few_png, "-type", "PaletteAlpha", "-colors", "16",
+                os.path.join(out, "im_4bit_%s.ico" % size))
+        add("im_4bit_%s.ico" % size, few)
+        convert(png, "-type", "PaletteAlpha", os.path.join(out, "im_8bit_%s.ico" % size))
+        add("im_8bit_%s.ico" % size, clear)
+        convert(png, os.path.join(out, "im_32bit_%s.ico" % size))
+        add("im_32bit_%s.ico" % size, clear)
+        clear.save(os.path.join(out, "pil_32bit_%s.ico" % size), bitmap_format="bmp",
+                   sizes=[(w, h)])
+        add("pil_32bit_%s.ico" % size, clear)
 
     # Damaged files both programs read (ImageMagick with a warning) as the picture meant: an
     # icon whose directory counts the mask in its height as its header does, a 4-bit icon

@@ -1,6 +1,7 @@
 // Pixmora's side of the round trips with other programs (see interop.py): reads the files
 // Pillow and ImageMagick wrote, checks them against the pictures expected, and writes them
-// back; and writes 16 x 16, 32 x 32 and 256 x 256 bitmaps and icons of its own for them to read.
+// back; and writes bitmaps and icons of its own for them to read, 16 x 16, 32 x 32, 256 x 256
+// (the largest icon) and of widths and heights at the edges of a row's bytes.
 // The folder comes in PIXMORA_INTEROP_DIR.
 #include "canvas/canvas.h"
 #include "files/files.h"
@@ -112,7 +113,7 @@ TEST(Interop, FilesOtherProgramsWroteLoadAndGoBack) {
         WriteExpect(out, want);
         ClearCanvasImage();
     }
-    EXPECT_GE(files, 20);
+    EXPECT_GE(files, 80);
     ResetFileState();
 }
 
@@ -120,20 +121,27 @@ TEST(Interop, PixmorasOwnFilesAreWrittenForOtherPrograms) {
     std::wstring folder = InteropFolder() + L"\\pixmora";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::vector<RGBQUAD> table = StandardTable16();
-    for (int size : {16, 32, 256}) { // 256 is stored as 0 in the directory
+    // The handheld's two sizes, the largest icon (256 is stored as 0 in its directory), then
+    // widths whose rows end in a partly used byte or word, and a single row.
+    const SIZE sizes[] = {{16, 16}, {32, 32}, {256, 256}, {1, 5}, {7, 5},
+                          {9, 5},   {31, 5},  {33, 5},    {33, 1}};
+    for (SIZE size : sizes) {
+        int width = size.cx, height = size.cy;
         auto index = [](int x, int y) { return (DWORD)(x * 5 + y) % 16; };
-        auto clear = [size](int x, int y) { return x + y < size / 2 || x == size - 1; };
-        SetCanvasImage(size, size, 4, table, index);
+        auto clear = [&](int x, int y) { return x + y < height / 2 || (x == width - 1 && x); };
+        SetCanvasImage(width, height, 4, table, index);
         Picture bitmap, icon;
-        bitmap.width = bitmap.height = icon.width = icon.height = size;
-        for (int y = 0; y < size; y++)
-            for (int x = 0; x < size; x++) {
+        bitmap.width = icon.width = width;
+        bitmap.height = icon.height = height;
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++) {
                 RGBQUAD q = table[index(x, y)];
                 bitmap.rgba.insert(bitmap.rgba.end(), {q.rgbRed, q.rgbGreen, q.rgbBlue, 255});
                 icon.rgba.insert(icon.rgba.end(),
                                  {q.rgbRed, q.rgbGreen, q.rgbBlue, (BYTE)(clear(x, y) ? 0 : 255)});
             }
-        std::wstring base = folder + L"\\pixmora" + std::to_wstring(size);
+        std::wstring base =
+            folder + L"\\pixmora" + std::to_wstring(width) + L"x" + std::to_wstring(height);
         ASSERT_TRUE(WriteDib(nullptr, (base + L".bmp").c_str(), CanvasBitmap()));
         WriteExpect(base + L".bmp", bitmap);
         ResetFileState();

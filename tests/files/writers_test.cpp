@@ -12,6 +12,20 @@
 
 namespace {
 
+// Only these files are in the folder: no temporary or set-aside file is left.
+void ExpectOnlyFilesIn(const std::wstring& folder, std::vector<std::wstring> names) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(found.begin(), found.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, found);
+}
+
 class Writers : public FileTest {
   protected:
     bool ReadBitmap(const std::wstring& path) {
@@ -22,40 +36,35 @@ class Writers : public FileTest {
         lstrcpyW(ImageSlots[0].Path, path.c_str());
         return OpenIconIntoSlot(nullptr, 0);
     }
-    // Only the target itself is left in the folder: no temporary or set-aside file.
-    void ExpectOnlyFiles(std::vector<std::wstring> names) {
-        std::vector<std::wstring> found;
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((Folder + L"\\*").c_str(), &data);
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                found.push_back(data.cFileName);
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-        std::sort(found.begin(), found.end());
-        std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, found);
-    }
+    void ExpectOnlyFiles(std::vector<std::wstring> names) { ExpectOnlyFilesIn(Folder, names); }
 };
 
 DWORD Pattern(int x, int y) {
     return (DWORD)(x * 7 + y * 3) % 16;
 }
 
-void ExpectSlotMatchesCanvas(const ImageSlot& slot) {
+// The slot holds the canvas's image; where transparent is given, the slot's mask must hold
+// those pixels and only they may differ in colour (an icon stores them black).
+void ExpectSlotMatchesCanvas(const ImageSlot& slot,
+                             const std::function<bool(int, int)>& transparent = nullptr) {
     ASSERT_NE(nullptr, slot.Dib);
     const BITMAPINFOHEADER* h = (const BITMAPINFOHEADER*)slot.Dib;
     ASSERT_EQ(ImageInfo->bmiHeader.biBitCount, h->biBitCount);
     ASSERT_EQ(CanvasWidth, slot.Width);
     ASSERT_EQ(CanvasHeight, slot.Height);
-    int bits = h->biBitCount;
-    size_t headerBytes = 40 + (bits <= 8 ? 4 << bits : 0);
-    Bytes canvas((BYTE*)ImageInfo, (BYTE*)ImageInfo + headerBytes);
-    canvas.insert(canvas.end(), ImageBits, ImageBits + DibStride(CanvasWidth, bits) * CanvasHeight);
+    Bytes canvas = CanvasAsDib();
     for (int y = 0; y < CanvasHeight; y++)
-        for (int x = 0; x < CanvasWidth; x++)
-            ASSERT_EQ(NormalisedPixel(canvas.data(), x, y), NormalisedPixel(slot.Dib, x, y))
-                << x << "," << y;
+        for (int x = 0; x < CanvasWidth; x++) {
+            bool clear = transparent && transparent(x, y);
+            if (transparent) {
+                ASSERT_EQ(clear, MaskBit(slot.AndMask, CanvasWidth, CanvasHeight, x, y))
+                    << x << "," << y;
+            }
+            if (!clear) {
+                ASSERT_EQ(NormalisedPixel(canvas.data(), x, y), NormalisedPixel(slot.Dib, x, y))
+                    << x << "," << y;
+            }
+        }
 }
 
 TEST_F(Writers, ANewSixteenBySixteenImageMakesA246ByteBitmap) {
@@ -83,24 +92,36 @@ TEST_F(Writers, ANewSixteenBySixteenImageMakesA246ByteBitmap) {
 }
 
 TEST_F(Writers, EveryFormatIsWrittenAsItIsAndReadsBackTheSame) {
+    // Widths whose rows end in a partly used byte or word, and a single row, among them.
+    const SIZE sizes[] = {{16, 11}, {32, 11}, {13, 11}, {1, 11}, {7, 11},
+                          {9, 11},  {31, 11}, {33, 11}, {33, 1}};
+    auto transparent = [](int x, int y) { return (x + y) % 3 == 0; };
     for (int bits : {1, 4, 8, 16, 24, 32}) {
-        SCOPED_TRACE(bits);
-        for (int width : {16, 32, 13}) {
-            SetCanvasImage(width, 11, bits, GreyTable(bits <= 8 ? 1 << bits : 0),
+        for (SIZE size : sizes) {
+            int width = size.cx, height = size.cy;
+            SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(width) + "x" +
+                         std::to_string(height));
+            SetCanvasImage(width, height, bits, GreyTable(bits <= 8 ? 1 << bits : 0),
                            [&](int x, int y) {
-                               return bits <= 8 ? (DWORD)(x + y) % (1u << bits)
+                               return bits <= 8 ? (DWORD)(x * 5 + y * 3 + 1) % (1u << bits)
                                                 : (DWORD)(x * 0x10305 + y * 0x50301);
                            });
             std::wstring bmp = PathOf(L"a.bmp"), ico = PathOf(L"a.ico");
             ASSERT_TRUE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
             Bytes file = ReadWholeFile(bmp);
             EXPECT_EQ(bits, GetLE16(file, 28));
+            EXPECT_EQ(54 + (bits <= 8 ? 4u << bits : 0) + RowBytes(width, bits) * height,
+                      file.size());
             ASSERT_TRUE(ReadBitmap(bmp));
             ExpectSlotMatchesCanvas(ImageSlots[0]);
+            SetCanvasMask(transparent);
             ASSERT_TRUE(WriteIconFile(ico.c_str(), CanvasIcon()));
+            EXPECT_EQ(6 + 16 + 40 + (bits <= 8 ? 4u << bits : 0) +
+                          (RowBytes(width, bits) + RowBytes(width, 1)) * height,
+                      ReadWholeFile(ico).size());
             ReleaseHeldIcon();
             ASSERT_TRUE(ReadIcon(ico));
-            ExpectSlotMatchesCanvas(ImageSlots[0]);
+            ExpectSlotMatchesCanvas(ImageSlots[0], transparent);
             ReleaseHeldIcon();
             ReleaseSlot(0);
         }
@@ -141,24 +162,30 @@ TEST_F(Writers, ANewSixteenBySixteenIconHasTheFormatsFields) {
 
 TEST_F(Writers, TransparentPixelsAreBlackInTheFileAndKeepTheirColourInTheImage) {
     auto transparent = [](int x, int y) { return x >= 10 && y < 3; };
-    SetCanvasImage(16, 16, 4, StandardTable16(), [](int, int) { return 9u; });
-    SetCanvasMask(transparent);
-    TransparencyMode = 1;
-    std::wstring path = PathOf(L"a.ico");
-    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
-    // Leaving the mode keeps the edited mask in every later save.
-    TransparencyMode = 0;
-    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
-    EXPECT_EQ(RGB(255, 0, 0), DibPixelColor(ImageInfo, ImageBits, 12, 1));
-    ReleaseHeldIcon();
-    ASSERT_TRUE(ReadIcon(path));
-    EXPECT_TRUE(IconHasTransparency);
-    for (int y = 0; y < 16; y++)
-        for (int x = 0; x < 16; x++) {
-            EXPECT_EQ(transparent(x, y), MaskBit(ImageSlots[0].AndMask, 16, 16, x, y));
-            EXPECT_EQ(transparent(x, y) ? RGB(0, 0, 0) : RGB(255, 0, 0),
-                      NormalisedPixel(ImageSlots[0].Dib, x, y));
-        }
+    for (int bits : {4, 16, 24}) {
+        SCOPED_TRACE(bits);
+        // Red: entry 9 of the standard table, or the colour itself.
+        DWORD red = bits == 4 ? 9u : 0xFF0000u;
+        SetCanvasImage(16, 16, bits, StandardTable16(), [&](int, int) { return red; });
+        SetCanvasMask(transparent);
+        TransparencyMode = 1;
+        std::wstring path = PathOf(L"a.ico");
+        ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
+        // Leaving the mode keeps the edited mask in every later save.
+        TransparencyMode = 0;
+        ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
+        EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(CanvasAsDib().data(), 12, 1));
+        ReleaseHeldIcon();
+        ASSERT_TRUE(ReadIcon(path));
+        EXPECT_TRUE(IconHasTransparency);
+        for (int y = 0; y < 16; y++)
+            for (int x = 0; x < 16; x++) {
+                EXPECT_EQ(transparent(x, y), MaskBit(ImageSlots[0].AndMask, 16, 16, x, y));
+                EXPECT_EQ(transparent(x, y) ? RGB(0, 0, 0) : RGB(255, 0, 0),
+                          NormalisedPixel(ImageSlots[0].Dib, x, y));
+            }
+        ReleaseHeldIcon();
+    }
 }
 
 TEST_F(Writers, WithoutBlackInTheTableTransparentPixelsTakeTheDarkestColour) {
@@ -461,12 +488,17 @@ TEST(InterruptedSave, Child) {
 
 namespace {
 
-// A full disk, when PIXMORA_FULL_DISK_DIR names a folder on a small file system (for
-// instance a 16 KB tmpfs): the saves fail with their messages and the old files stay whole.
+// A full disk: PIXMORA_FULL_DISK_DIR names a folder on a small file system (the test run
+// mounts a 16 KB one). The saves fail with their messages, the old files stay whole, and no
+// temporary file is left.
 TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
     WCHAR folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
-        GTEST_SKIP() << "PIXMORA_FULL_DISK_DIR not set";
+    ASSERT_TRUE(GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
+        << "PIXMORA_FULL_DISK_DIR names no folder on a small file system";
+    // A 120 x 120 24-bit image needs 43200 bytes of pixels alone.
+    ULARGE_INTEGER room = {};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(folder, &room, nullptr, nullptr));
+    ASSERT_LT(room.QuadPart, 43200u) << "not a small file system: the saves would fit";
     std::wstring bmp = std::wstring(folder) + L"\\old.bmp",
                  ico = std::wstring(folder) + L"\\old.ico";
     Bytes old(2000, 0x11);
@@ -482,6 +514,7 @@ TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
     EXPECT_EQ(L"failed in writing pixel bits!", boxes[0].second);
     EXPECT_EQ(old, ReadWholeFile(bmp));
     EXPECT_EQ(old, ReadWholeFile(ico));
+    ExpectOnlyFilesIn(folder, {L"old.bmp", L"old.ico"});
     DeleteFileW(bmp.c_str());
     DeleteFileW(ico.c_str());
     ClearCanvasImage();

@@ -121,57 +121,89 @@ static void LayOutAndCheck(int w, int h, const LayoutValues& expected) {
     EXPECT_EQ(expected.viewHeight, ViewHeight);
 }
 
-struct Placed {
-    HWND* window;
+// The layout rule, with P the palette width and W x H the client area:
+//   P = ((H - 8) / 17) * 3 + 1 (the division truncates); the wide layout from W >= P + 411.
+//   child (x, y, width, height)  wide                          narrow
+//   tool bar                     P + 8, H - 38, 187, 32        P + 8, H - 72, 187, 32
+//   line bar                     P + 203, H - 38, 81, 32       P + 8, H - 38, 81, 32
+//   opaque/transparent tool      P + 286, H - 38, 63, 32       P + 91, H - 38, 63, 32
+//   palette bar                  4, 4, P, H - 8                4, 4, P, H - 8
+//   view window                  P + 8, 4, W - P - 12, H - 40  P + 8, 4, W - P - 12, H - 80
+//   full-size monitor            W - 40, H - 38, 34, 34        W - 40, H - 38, 34, 34
+//   half-size monitor            W - 60, H - 38, 18, 18        W - 20, H - 72, 18, 18
+// The narrow layout fits (every child inside the client area, the view not negative) while the
+// tool bar ends inside, W >= P + 195, and H >= 80; its smallest such size is 208 x 80 (P = 13).
+// Every value below is worked out by hand from these rules.
+struct Box {
     int x, y, w, h;
-    const char* name;
 };
 
-static void ExpectPlaces(std::initializer_list<Placed> places) {
-    for (const Placed& p : places)
-        ExpectRect(*p.window, p.x, p.y, p.w, p.h, p.name);
-}
+struct LayoutCase {
+    const char* what;
+    int w, h, palette, wideMin, mode, viewWidth, viewHeight;
+    Box tool, line, opacity, paletteBar, view, full, half;
+};
 
-TEST_F(EditorWindow, NarrowLayoutFor240By268) {
+static const LayoutCase LayoutCases[] = {
+    {"a handheld's portrait client area; the tool bar ends 1 pixel outside", 240, 268, 46, 457, 2,
+     182, 188, Box(54, 196, 187, 32), Box(54, 230, 81, 32), Box(137, 230, 63, 32),
+     Box(4, 4, 46, 260), Box(54, 4, 182, 188), Box(200, 230, 34, 34), Box(220, 196, 18, 18)},
+    {"landscape", 640, 428, 73, 484, 1, 555, 388, Box(81, 390, 187, 32), Box(276, 390, 81, 32),
+     Box(359, 390, 63, 32), Box(4, 4, 73, 420), Box(81, 4, 555, 388), Box(600, 390, 34, 34),
+     Box(580, 390, 18, 18)},
+    {"one pixel short of the wide layout", 483, 428, 73, 484, 2, 398, 348, Box(81, 356, 187, 32),
+     Box(81, 390, 81, 32), Box(164, 390, 63, 32), Box(4, 4, 73, 420), Box(81, 4, 398, 348),
+     Box(443, 390, 34, 34), Box(463, 356, 18, 18)},
+    {"the first wide width", 484, 428, 73, 484, 1, 399, 388, Box(81, 390, 187, 32),
+     Box(276, 390, 81, 32), Box(359, 390, 63, 32), Box(4, 4, 73, 420), Box(81, 4, 399, 388),
+     Box(444, 390, 34, 34), Box(424, 390, 18, 18)},
+    {"one pixel into the wide layout", 485, 428, 73, 484, 1, 400, 388, Box(81, 390, 187, 32),
+     Box(276, 390, 81, 32), Box(359, 390, 63, 32), Box(4, 4, 73, 420), Box(81, 4, 400, 388),
+     Box(445, 390, 34, 34), Box(425, 390, 18, 18)},
+    {"the narrow minimum", 208, 80, 13, 424, 2, 183, 0, Box(21, 8, 187, 32), Box(21, 42, 81, 32),
+     Box(104, 42, 63, 32), Box(4, 4, 13, 72), Box(21, 4, 183, 0), Box(168, 42, 34, 34),
+     Box(188, 8, 18, 18)},
+    {"the tool bar one pixel past the right edge", 207, 80, 13, 424, 2, 182, 0, Box(21, 8, 187, 32),
+     Box(21, 42, 81, 32), Box(104, 42, 63, 32), Box(4, 4, 13, 72), Box(21, 4, 182, 0),
+     Box(167, 42, 34, 34), Box(187, 8, 18, 18)},
+    {"one pixel above the narrow minimum each way", 209, 81, 13, 424, 2, 184, 1,
+     Box(21, 9, 187, 32), Box(21, 43, 81, 32), Box(104, 43, 63, 32), Box(4, 4, 13, 73),
+     Box(21, 4, 184, 1), Box(169, 43, 34, 34), Box(189, 9, 18, 18)},
+    {"a view of height -1, which the window makes empty", 208, 79, 13, 424, 2, 183, -1,
+     Box(21, 7, 187, 32), Box(21, 41, 81, 32), Box(104, 41, 63, 32), Box(4, 4, 13, 71),
+     Box(21, 4, 183, 0), Box(168, 41, 34, 34), Box(188, 7, 18, 18)},
+};
+
+TEST_F(EditorWindow, LayoutPlacesEveryChildByTheRule) {
+    MakeRecordingCanvas();
     MakeOptionalWindows();
-    LayOutAndCheck(240, 268, {46, 457, 2, 182, 188});
-    ExpectPlaces({
-        {&ToolBarWindow, 54, 196, 187, 32, "tool bar"},
-        {&LineBarWindow, 54, 230, 81, 32, "line bar"},
-        {&TransparentToolWindow, 137, 230, 63, 32, "opaque/transparent tool"},
-        {&PaletteWindow, 4, 4, 46, 260, "palette bar"},
-        {&ViewWindow, 54, 4, 182, 188, "view window"},
-        {&ImageWindows[1], 200, 230, 34, 34, "full-size monitor"},
-        {&ImageWindows[2], 220, 196, 18, 18, "half-size monitor"},
-    });
+    for (const LayoutCase& c : LayoutCases) {
+        SCOPED_TRACE(testing::Message() << c.w << " x " << c.h << ", " << c.what);
+        LayOutAndCheck(c.w, c.h, {c.palette, c.wideMin, c.mode, c.viewWidth, c.viewHeight});
+        const struct {
+            HWND window;
+            Box box;
+            const char* name;
+        } places[] = {
+            {ToolBarWindow, c.tool, "tool bar"},
+            {LineBarWindow, c.line, "line bar"},
+            {TransparentToolWindow, c.opacity, "opaque/transparent tool"},
+            {PaletteWindow, c.paletteBar, "palette bar"},
+            {ViewWindow, c.view, "view window"},
+            {ImageWindows[1], c.full, "full-size monitor"},
+            {ImageWindows[2], c.half, "half-size monitor"},
+            {ImageWindows[0], {-1, -1, 322, 322}, "canvas, 32 pixels at scale 10"},
+        };
+        for (const auto& p : places)
+            ExpectRect(p.window, p.box.x, p.box.y, p.box.w, p.box.h, p.name);
+    }
 
     // A 16-pixel-wide image has no full-size monitor place: the window stays where it was.
+    SendMessageW(MainWindow, WM_SIZE, 0, MAKELPARAM(240, 268));
     CanvasWidth = 16;
     SendMessageW(MainWindow, WM_SIZE, 0, MAKELPARAM(300, 268));
     ExpectRect(ImageWindows[1], 200, 230, 34, 34, "full-size monitor, 16 pixels");
     ExpectRect(ImageWindows[2], 280, 196, 18, 18, "half-size monitor, 16 pixels");
-    DestroyOptionalWindows();
-}
-
-TEST_F(EditorWindow, WideLayoutFor640By428AndTheCanvasAtScale10) {
-    MakeRecordingCanvas();
-    MakeOptionalWindows();
-    // The 322-pixel canvas fits the view, so offsets left from before are pulled back to 0.
-    ViewScrollX = 5;
-    ViewScrollY = 7;
-    LayOutAndCheck(640, 428, {73, 484, 1, 555, 388});
-    ExpectPlaces({
-        {&ToolBarWindow, 81, 390, 187, 32, "tool bar"},
-        {&LineBarWindow, 276, 390, 81, 32, "line bar"},
-        {&TransparentToolWindow, 359, 390, 63, 32, "opaque/transparent tool"},
-        {&PaletteWindow, 4, 4, 73, 420, "palette bar"},
-        {&ViewWindow, 81, 4, 555, 388, "view window"},
-        {&ImageWindows[1], 600, 390, 34, 34, "full-size monitor"},
-        {&ImageWindows[2], 580, 390, 18, 18, "half-size monitor"},
-        {&ImageWindows[0], -1, -1, 322, 322, "canvas"},
-    });
-    EXPECT_EQ(0, ViewScrollX);
-    EXPECT_EQ(0, ViewScrollY);
     DestroyOptionalWindows();
 }
 
@@ -259,9 +291,15 @@ TEST(ProgramFile, StartsWithItsBarAndExitEndsItWithZero) {
     EXPECT_EQ(nullptr, FindWindowW(L"Mosaro", L"Pixmora"));
 }
 
-TEST_F(EditorWindow, AScaleChangeReachesTheViewsScrollRange) {
+TEST_F(EditorWindow, TheCanvasFitsTheWideViewUntilAScaleChangeWidensItsScrollRange) {
     MakeRecordingCanvas();
+    // The 322-pixel canvas fits the view, so offsets left from before are pulled back to 0.
+    ViewScrollX = 5;
+    ViewScrollY = 7;
     LayOutAndCheck(640, 428, {73, 484, 1, 555, 388});
+    ExpectRect(ImageWindows[0], -1, -1, 322, 322, "canvas");
+    EXPECT_EQ(0, ViewScrollX);
+    EXPECT_EQ(0, ViewScrollY);
     SCROLLINFO info = {sizeof info, SIF_RANGE};
     GetScrollInfo(ViewWindow, SB_HORZ, &info);
     EXPECT_EQ(0, info.nMax) << "a 320-pixel image fits the view at scale 10";

@@ -1,9 +1,11 @@
 // Answers modal message boxes and dialogs for the tests through a CBT hook: each box that
 // becomes active is recorded, and once its own initialisation is done (a zero timer runs
-// inside its modal loop) the queued answer is applied.
+// inside its modal loop) the queued answer is applied. A box that stays up all the same
+// ends the test program.
 #include "test_support.h"
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 
 namespace {
@@ -131,12 +133,49 @@ class BoxListener : public testing::EmptyTestEventListener {
     }
 };
 
+// The hook answers a box within a turn of its modal loop. One still up after this long did
+// not close on its answer, or came where the hook is not (a program without it), and would
+// hold the test until CTest's timeout. A timer of the thread checks: it runs inside the
+// box's modal loop, where the thread sits.
+const DWORD BoxPatience = 5000;
+
+BOOL CALLBACK FindVisibleBox(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window) || !IsDialogWindow(window)) return TRUE;
+    *(HWND*)found = window;
+    return FALSE;
+}
+
+void CALLBACK WatchBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    static HWND watched;
+    static DWORD since;
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindVisibleBox, (LPARAM)&box);
+    if (box != watched) {
+        watched = box;
+        since = GetTickCount();
+        return;
+    }
+    if (!box || GetTickCount() - since < BoxPatience) return;
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::wstring caption = WindowText(box), text = WindowText(GetDlgItem(box, 0xFFFF));
+    fprintf(stderr, "A box nobody answered stayed up %lu s%s%s: caption \"%ls\" text \"%ls\"\n",
+            BoxPatience / 1000, test ? " in " : "",
+            test ? (std::string(test->test_suite_name()) + "." + test->name()).c_str() : "",
+            caption.c_str(), text.c_str());
+    fflush(stdout);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+}
+
 } // namespace
 
 void InstallBoxAnswerer() {
     CbtHook = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
     testing::UnitTest::GetInstance()->listeners().Append(new BoxListener);
+    WatchForUnansweredBoxes();
 }
+
+void WatchForUnansweredBoxes() { SetTimer(nullptr, 0, 500, WatchBoxes); }
 
 void AnswerNextBox(int buttonId) { Answers.push_back({buttonId, nullptr}); }
 

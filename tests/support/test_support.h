@@ -29,6 +29,9 @@ size_t PendingAnswers();
 void ClearPendingAnswers();
 // Presses a push button of a dialog as a tap would.
 void PressDialogButton(HWND dialog, int id);
+// Ends the program, naming the box, when a box of this thread stays up for seconds (the box
+// answerer starts this; a program without it may start it alone).
+void WatchForUnansweredBoxes();
 
 // ---- Pixels ----------------------------------------------------------------------------------
 // Pixel (x, y), top-down, of a DIB with positive (bottom-up) or negative height.
