@@ -212,10 +212,10 @@ def generate(folder):
     add_damaged("damaged_no_mask.ico",
                 icon_file([(16, 16, 4, four_bit_block(clear16, 32, False))]), clear16, False)
     buffer = io.BytesIO()
-    picture(16).convert("RGB").save(buffer, "bmp")
+    picture(16, 16).convert("RGB").save(buffer, "bmp")
     no_size = bytearray(buffer.getvalue())
     no_size[2:6] = bytes(4)
-    add_damaged("damaged_bfsize0.bmp", bytes(no_size), picture(16))
+    add_damaged("damaged_bfsize0.bmp", bytes(no_size), picture(16, 16))
 
     with open(os.path.join(out, "list.txt"), "w") as f:
         f.write("\n".join(listing) + "\n")
