@@ -3,8 +3,8 @@
 
 generate DIR: files those programs write, each with the picture expected from it, under
               DIR/others, listed in DIR/others/list.txt.
-check DIR:    every file Pixmora wrote under DIR/pixmora and DIR/back must load in both
-              programs with the picture expected from it.
+check DIR [SUB...]: every file Pixmora wrote under DIR/pixmora and DIR/back (or the
+              subfolders named) must load in both programs with the picture expected from it.
 An expectation (NAME.expect) is "WIDTH HEIGHT\\n" then RGBA bytes, rows top-down; alpha 0
 marks a transparent pixel, whose colour does not count.
 """
@@ -228,16 +228,23 @@ def read_expect(path):
         return w, h, f.read()
 
 
-def same_picture(got, want, w, h):
-    """None when the RGBA pictures agree, else where they first differ."""
+def same_picture(got, want, w, h, slack=0):
+    """None when the RGBA pictures agree (each channel within slack), else where they first
+    differ."""
     for i in range(w * h):
         g, e = got[4 * i:4 * i + 4], want[4 * i:4 * i + 4]
         if e[3] == 0:
             if g[3] != 0:
                 return "pixel %d,%d should be transparent, is %s" % (i % w, i // w, tuple(g))
-        elif g[3] != 255 or g[:3] != e[:3]:
+        elif g[3] != e[3] or any(abs(a - b) > slack for a, b in zip(g[:3], e[:3])):
             return "pixel %d,%d is %s, should be %s" % (i % w, i // w, tuple(g), tuple(e))
     return None
+
+
+def bitmap_bits(path):
+    """The bit count of a bitmap file with a 40-byte or longer header, else 0."""
+    data = open(path, "rb").read(30)
+    return struct.unpack_from("<H", data, 28)[0] if path.endswith(".bmp") else 0
 
 
 def load_pil(path, w, h, check=True):
@@ -257,18 +264,24 @@ def load_convert(path, w, h, check=True):
                           capture_output=True).stdout
 
 
-def check(folder):
+def check(folder, subfolders=("pixmora", "back")):
     failures, checked = [], 0
-    for sub in ("pixmora", "back"):
+    for sub in subfolders:
         where = os.path.join(folder, sub)
         for name in sorted(os.listdir(where)):
             if name.endswith(".expect") or name.endswith(".png"):
                 continue
             path = os.path.join(where, name)
             w, h, want = read_expect(path + ".expect")
+            # The programs widen 5-bit channels by rounding differently; the fourth byte of a
+            # 32-bit bitmap's pixel is unused, though ImageMagick may take it for alpha.
+            bits = bitmap_bits(path)
             for program, load in (("Pillow", load_pil), ("convert", load_convert)):
                 try:
-                    problem = same_picture(load(path, w, h), want, w, h)
+                    got = load(path, w, h)
+                    if bits == 32:
+                        got = b"".join(got[i:i + 3] + b"\xff" for i in range(0, len(got), 4))
+                    problem = same_picture(got, want, w, h, 1 if bits == 16 else 0)
                 except Exception as error:  # a file the program cannot read at all
                     problem = "not readable: %s" % error
                 checked += 1
@@ -286,4 +299,4 @@ if __name__ == "__main__":
     if sys.argv[1] == "generate":
         generate(sys.argv[2])
         sys.exit(0)
-    sys.exit(check(sys.argv[2]))
+    sys.exit(check(sys.argv[2], sys.argv[3:] or ("pixmora", "back")))
