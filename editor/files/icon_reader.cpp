@@ -30,9 +30,9 @@ BYTE* EditImageMask(BYTE* image) {
 // inside the entry's bytes. Writers disagree about whether the header's height counts the AND
 // mask (most double it, some give the plain height the directory gives, some double the
 // directory's too), and some leave the mask out: the height whose pixels and mask fit the
-// bytes present is taken, else one whose pixels alone fit, every pixel then opaque (a 32-bit
-// image's alpha still tells its transparency). Fills the layout, the height and the size of
-// the mask present.
+// bytes present is taken, else one whose pixels end the bytes exactly, every pixel then
+// opaque (a 32-bit image, whose alpha tells its transparency, may leave bytes over). Fills the
+// layout, the height and the size of the mask present.
 static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* height,
                            size_t* maskBytes) {
     if (entry->dwBytesInRes < 40 || ReadLE32(entry->ImageData) < 40) return false;
@@ -43,9 +43,9 @@ static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* heigh
     for (int withMask = 1; withMask >= 0; withMask--) {
         for (int h : heights) {
             if (ParseDib(entry->ImageData, entry->dwBytesInRes, 0, h, layout) != DIB_OK) continue;
-            size_t xorBytes = layout->SourceStride * layout->Height;
+            size_t over = layout->PixelBytes - layout->SourceStride * layout->Height;
             *maskBytes = withMask ? DibStride(layout->Width, 1) * layout->Height : 0;
-            if (*maskBytes <= layout->PixelBytes - xorBytes) {
+            if (withMask ? *maskBytes <= over : over == 0 || layout->SourceBits == 32) {
                 *height = h;
                 return true;
             }

@@ -248,8 +248,14 @@ def bitmap_bits(path):
 
 
 def load_pil(path, w, h, check=True):
+    """The picture as Pillow reads it; an icon's or a cursor's image of that size."""
     im = Image.open(path)
     if path.endswith(".ico"):
+        if im.format == "CUR":
+            # Pillow takes a cursor's largest image only: its images are read as an icon's.
+            data = bytearray(open(path, "rb").read())
+            data[2:4] = struct.pack("<H", 1)
+            im = Image.open(io.BytesIO(bytes(data)))
         im.size = (w, h)
     return im.convert("RGBA").tobytes()
 
