@@ -135,8 +135,9 @@ void AbandonSafeSave(SafeSave* save) {
     DeleteFileW(save->Temp);
 }
 
-// The new file reaches the disk before it replaces anything, so a crash at any moment
-// leaves either the old file or the new one whole under the name.
+// The new file reaches the disk before it replaces anything, so a crash at any moment leaves
+// the old file or the new one whole under the name (but while a file that cannot be replaced
+// without losing its links or rights is written over in place).
 int FinishSafeSave(SafeSave* save) {
     bool flushed =
         fflush(save->File) == 0 && FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(save->File)));
