@@ -21,12 +21,14 @@ static const WCHAR* ProblemText(DibProblem problem) {
 }
 
 // Reads the DIB that follows the file header: bfSize - 14 bytes, which must lie inside the
-// file. None (after the message) when the file is short or memory is lacking.
+// file; a bfSize of 0, which some writers leave, stands for the whole file. None (after the
+// message) when the file is short or memory is lacking.
 static HLOCAL ReadDibBlock(FILE* file, const WCHAR* path, DWORD fileSize, size_t* blockSize) {
     size_t length;
+    bool known = FileLength(file, &length);
+    if (known && fileSize == 0 && length <= 0xFFFFFFFFu) fileSize = (DWORD)length;
     DWORD n = fileSize - 14;
-    if (!FileLength(file, &length) || fileSize < 14 || n > length - 14 ||
-        fseek(file, 14, SEEK_SET) != 0) {
+    if (!known || fileSize < 14 || n > length - 14 || fseek(file, 14, SEEK_SET) != 0) {
         ReportReadError(L"Could not read bitmap bits :%s", path);
         return nullptr;
     }

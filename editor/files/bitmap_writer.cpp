@@ -1,6 +1,7 @@
 // Writes the image as a bitmap file in its own format (bit count, colour table, size),
 // through a new file that replaces the old one only when complete.
 #include "files/files.h"
+#include "base/report.h"
 #include <cstring>
 
 bool ImageShapeOf(const ImageToWrite* image, ImageShape* shape) {
@@ -37,17 +38,16 @@ void MakeImageHeader(const BITMAPINFO* info, const ImageShape* shape, int stored
     memcpy(header, &h, 40);
 }
 
-static bool FailWrite(FILE* file, const WCHAR* tempPath, const WCHAR* text) {
-    AbandonSafeSave(file, tempPath);
+static bool FailWrite(SafeSave* save, const WCHAR* text) {
+    AbandonSafeSave(save);
     MessageBoxW(nullptr, text, L"WriteDib", MB_OK);
     return false;
 }
 
 bool WriteDib(HWND, const WCHAR* path, const ImageToWrite* image) {
     ImageShape shape;
-    WCHAR tempPath[PATH_CHARS];
-    FILE* file = ImageShapeOf(image, &shape) ? BeginSafeSave(path, tempPath) : nullptr;
-    if (!file) {
+    SafeSave save;
+    if (!ImageShapeOf(image, &shape) || !BeginSafeSave(path, &save)) {
         MessageBoxW(nullptr, L"failed in openning a file!", L"WriteDib", MB_OK);
         return false;
     }
@@ -56,20 +56,22 @@ bool WriteDib(HWND, const WCHAR* path, const ImageToWrite* image) {
     BYTE fileHeader[14] = {'B', 'M'};
     memcpy(fileHeader + 2, &fileSize, 4);
     memcpy(fileHeader + 10, &offBits, 4);
-    if (fwrite(fileHeader, 1, 14, file) != 14)
-        return FailWrite(file, tempPath, L"failed in writing BITMAPFILEHEADER!");
+    if (fwrite(fileHeader, 1, 14, save.File) != 14)
+        return FailWrite(&save, L"failed in writing BITMAPFILEHEADER!");
     BYTE header[40];
     MakeImageHeader(image->Info, &shape, shape.Height, header);
-    if (fwrite(header, 1, 40, file) != 40 ||
-        fwrite(image->Info->bmiColors, 1, shape.TableBytes, file) != shape.TableBytes)
-        return FailWrite(file, tempPath, L"failed in writing BM info.!");
-    if (!WritePieces(file, image->Bits, shape.XorBytes))
-        return FailWrite(file, tempPath, L"failed in writing pixel bits!");
-    int finished = FinishSafeSave(file, tempPath, path);
-    if (finished == SAVE_DONE) return true;
-    MessageBoxW(nullptr,
-                finished == SAVE_WRITE_FAILED ? L"failed in writing pixel bits!"
-                                              : L"failed in openning a file!",
-                L"WriteDib", MB_OK);
+    if (fwrite(header, 1, 40, save.File) != 40 ||
+        fwrite(image->Info->bmiColors, 1, shape.TableBytes, save.File) != shape.TableBytes)
+        return FailWrite(&save, L"failed in writing BM info.!");
+    if (!WritePieces(save.File, image->Bits, shape.XorBytes))
+        return FailWrite(&save, L"failed in writing pixel bits!");
+    switch (FinishSafeSave(&save)) {
+    case SAVE_DONE: return true;
+    case SAVE_IN_USE: ReportError(nullptr, FileInUseText, path, L"WriteDib"); break;
+    case SAVE_WRITE_FAILED:
+        MessageBoxW(nullptr, L"failed in writing pixel bits!", L"WriteDib", MB_OK);
+        break;
+    default: MessageBoxW(nullptr, L"failed in openning a file!", L"WriteDib", MB_OK);
+    }
     return false;
 }

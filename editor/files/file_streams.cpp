@@ -1,7 +1,9 @@
 // File access shared by the readers and writers: opening under the name the user chose,
-// transfers in pieces, and saves that replace a file only once the new one is complete.
+// transfers in pieces, and saves that replace a file only once the new one is on the disk.
 #include "files/files.h"
 #include <cwchar>
+#include <fcntl.h>
+#include <io.h>
 
 #define PIECE_BYTES 32768
 
@@ -43,72 +45,110 @@ bool FileLength(FILE* file, size_t* length) {
     return true;
 }
 
-static bool Exists(const WCHAR* path) {
-    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
+void (*BeforeSaveReplaces)();
+const WCHAR FileInUseText[] = L"Another program is using the file :%s";
 
-// A free name beside the target: the target's name with a suffix, or, when that would be too
-// long, a short name in the target's folder.
-static bool MakeSiblingName(const WCHAR* target, const WCHAR* tag, WCHAR* name) {
-    size_t length = wcslen(target);
+#define TEMP_PREFIX L"~pixmora-"
+#define TEMP_SUFFIX L".tmp"
+// A new file older than this was left by a run that ended during a save; a younger one may
+// belong to a save still going on in another copy of the program.
+#define STALE_100NS (60ull * 60 * 10000000)
+
+// Length of the folder part of a name, its last separator included.
+static size_t FolderLength(const WCHAR* path) {
     size_t folder = 0;
-    for (size_t i = 0; i < length; i++)
-        if (target[i] == L'\\' || target[i] == L'/') folder = i + 1;
-    for (int n = 0; n < 100; n++) {
-        WCHAR suffix[24];
-        wsprintfW(suffix, L".%s%d", tag, n);
-        if (length + wcslen(suffix) < PATH_CHARS) {
-            wcscpy(name, target);
-            wcscat(name, suffix);
-        } else {
-            if (folder + 16 >= PATH_CHARS) return false;
-            wcsncpy(name, target, folder);
-            wsprintfW(name + folder, L"~%s%d.tmp", tag, n);
-        }
-        if (!Exists(name)) return true;
-    }
-    return false;
+    for (size_t i = 0; path[i]; i++)
+        if (path[i] == L'\\' || path[i] == L'/') folder = i + 1;
+    return folder;
 }
 
-FILE* BeginSafeSave(const WCHAR* target, WCHAR* tempPath) {
-    if (!target || !target[0]) return nullptr;
+static void RemoveStaleTempFiles(const WCHAR* target) {
+    size_t folder = FolderLength(target);
+    WCHAR pattern[PATH_CHARS];
+    if (folder + wcslen(TEMP_PREFIX L"*" TEMP_SUFFIX) >= PATH_CHARS) return;
+    wcsncpy(pattern, target, folder);
+    wcscpy(pattern + folder, TEMP_PREFIX L"*" TEMP_SUFFIX);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER limit = {{now.dwLowDateTime, now.dwHighDateTime}};
+    limit.QuadPart -= STALE_100NS;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        ULARGE_INTEGER written = {
+            {found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime}};
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            written.QuadPart >= limit.QuadPart || folder + wcslen(found.cFileName) >= PATH_CHARS)
+            continue;
+        wcscpy(pattern + folder, found.cFileName);
+        DeleteFileW(pattern);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// Creates the new file under a free name of this program's in the target's folder.
+static FILE* CreateTempFile(const WCHAR* target, WCHAR* temp) {
+    size_t folder = FolderLength(target);
+    for (int n = 0; n < 100; n++) {
+        WCHAR name[40];
+        wsprintfW(name, TEMP_PREFIX L"%lx-%d" TEMP_SUFFIX, GetCurrentProcessId(), n);
+        if (folder + wcslen(name) >= PATH_CHARS) return nullptr;
+        wcsncpy(temp, target, folder);
+        wcscpy(temp + folder, name);
+        HANDLE handle = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS) continue;
+            return nullptr;
+        }
+        int descriptor = _open_osfhandle((intptr_t)handle, _O_BINARY | _O_WRONLY);
+        FILE* file = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+        if (file) return file;
+        if (descriptor >= 0)
+            _close(descriptor);
+        else
+            CloseHandle(handle);
+        DeleteFileW(temp);
+        return nullptr;
+    }
+    return nullptr;
+}
+
+bool BeginSafeSave(const WCHAR* path, SafeSave* save) {
+    save->File = nullptr;
+    save->Temp[0] = 0;
+    if (!path || !path[0] || !ResolveLinkedFile(path, save->Target)) return false;
     // A read-only file or a folder of that name is not ours to replace.
-    DWORD attributes = GetFileAttributesW(target);
+    DWORD attributes = GetFileAttributesW(save->Target);
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return nullptr;
-    if (!MakeSiblingName(target, L"pmnew", tempPath)) return nullptr;
-    return OpenFileStream(tempPath, L"wb");
+        return false;
+    RemoveStaleTempFiles(save->Target);
+    save->File = CreateTempFile(save->Target, save->Temp);
+    return save->File != nullptr;
 }
 
-void AbandonSafeSave(FILE* file, const WCHAR* tempPath) {
-    if (file) fclose(file);
-    DeleteFileW(tempPath);
+void AbandonSafeSave(SafeSave* save) {
+    if (save->File) fclose(save->File);
+    save->File = nullptr;
+    DeleteFileW(save->Temp);
 }
 
-// Windows CE has no replacing move, so the old file steps aside under a free name first and
-// comes back if the new one cannot take its place.
-int FinishSafeSave(FILE* file, const WCHAR* tempPath, const WCHAR* target) {
-    bool flushed = fflush(file) == 0;
-    if (fclose(file) != 0 || !flushed) {
-        DeleteFileW(tempPath);
+// The new file reaches the disk before it replaces anything, so a crash at any moment leaves
+// the old file or the new one whole under the name (but while a file that cannot be replaced
+// without losing its links or rights is written over in place).
+int FinishSafeSave(SafeSave* save) {
+    bool flushed =
+        fflush(save->File) == 0 && FlushFileBuffers((HANDLE)_get_osfhandle(_fileno(save->File)));
+    bool closed = fclose(save->File) == 0;
+    save->File = nullptr;
+    if (!flushed || !closed) {
+        DeleteFileW(save->Temp);
         return SAVE_WRITE_FAILED;
     }
-    if (!Exists(target)) {
-        if (MoveFileW(tempPath, target)) return SAVE_DONE;
-        DeleteFileW(tempPath);
-        return SAVE_REPLACE_FAILED;
-    }
-    WCHAR oldPath[PATH_CHARS];
-    if (!MakeSiblingName(target, L"pmold", oldPath) || !MoveFileW(target, oldPath)) {
-        DeleteFileW(tempPath);
-        return SAVE_REPLACE_FAILED;
-    }
-    if (!MoveFileW(tempPath, target)) {
-        MoveFileW(oldPath, target);
-        DeleteFileW(tempPath);
-        return SAVE_REPLACE_FAILED;
-    }
-    DeleteFileW(oldPath);
-    return SAVE_DONE;
+    if (BeforeSaveReplaces) BeforeSaveReplaces();
+    int result = ReplaceWithNewFile(save->Temp, save->Target);
+    DeleteFileW(save->Temp); // still there after a failure, or after writing in place
+    return result;
 }

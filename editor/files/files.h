@@ -44,18 +44,20 @@ bool OpenBitmapIntoSlot(HWND owner, int slot);
 
 // ---- Icon reader: the held icon -------------------------------------------------------
 struct IconDir {
-    WORD idReserved;
-    WORD idType;
+    WORD idReserved; // always 0
+    WORD idType;     // ICON_TYPE_ICON or ICON_TYPE_CURSOR
     WORD idCount;
 };
+#define ICON_TYPE_ICON 1
+#define ICON_TYPE_CURSOR 2
 
 struct IconEntry {
     BYTE bWidth;
     BYTE bHeight;
     BYTE bColorCount;
     BYTE bReserved;
-    WORD wPlanes;
-    WORD wBitCount;
+    WORD wPlanes;   // a cursor's: the hot spot's x
+    WORD wBitCount; // a cursor's: the hot spot's y
     DWORD dwBytesInRes;
     DWORD dwImageOffset;
     BYTE* ImageData; // the entry's bytes as they are written: dwBytesInRes long
@@ -196,16 +198,40 @@ bool ReadPieces(FILE* file, BYTE* buffer, size_t count);
 bool WritePieces(FILE* file, const BYTE* buffer, size_t count);
 // Length of an open file, or false when it cannot be told.
 bool FileLength(FILE* file, size_t* length);
-// A save goes to a new file beside the target (tempPath, PATH_CHARS); the target is replaced
-// only after every byte was written. None when the new file cannot be created.
-FILE* BeginSafeSave(const WCHAR* target, WCHAR* tempPath);
-// Closes the new file and puts it in the target's place: SAVE_DONE, or SAVE_WRITE_FAILED
-// (the data did not reach the disk) or SAVE_REPLACE_FAILED, both leaving the target as it was.
+// A save writes a new file beside the file the name leads to (through a symbolic link, the
+// file it names), flushes it to the disk and only then puts it in that file's place. The new
+// file's name marks it as this program's; it is removed on every failure, and one left by a
+// run that ended during a save is removed by a later save to that folder once it is old.
+struct SafeSave {
+    FILE* File;               // the new file, which the writer fills
+    WCHAR Target[PATH_CHARS]; // the file replaced
+    WCHAR Temp[PATH_CHARS];   // the new file's name
+};
+// False when the target is read-only or a folder, or the new file cannot be created.
+bool BeginSafeSave(const WCHAR* path, SafeSave* save);
+// Closes the new file and puts it in the target's place. Every result but SAVE_DONE leaves
+// the target as it was: SAVE_WRITE_FAILED, the data did not reach the disk; SAVE_IN_USE,
+// another program holds the target; SAVE_REPLACE_FAILED, it could not be replaced.
 #define SAVE_DONE 1
 #define SAVE_WRITE_FAILED 0
 #define SAVE_REPLACE_FAILED (-1)
-int FinishSafeSave(FILE* file, const WCHAR* tempPath, const WCHAR* target);
-void AbandonSafeSave(FILE* file, const WCHAR* tempPath);
+#define SAVE_IN_USE (-2)
+int FinishSafeSave(SafeSave* save);
+// What both writers say on SAVE_IN_USE, with the file's name.
+extern const WCHAR FileInUseText[];
+void AbandonSafeSave(SafeSave* save);
+// Called between flushing a save's new file and putting it in place; only tests set it, to
+// end the process there.
+extern void (*BeforeSaveReplaces)();
+
+// Desktop Windows (and Wine) only, where files have symbolic and hard links, owners and
+// access rights; the handheld's file system has none of them.
+// The file a name leads to through a symbolic link (resolved, PATH_CHARS), or the name itself;
+// false when the file it leads to has a name too long to use.
+bool ResolveLinkedFile(const WCHAR* path, WCHAR* resolved);
+// Puts the flushed new file in the target's place (a SAVE_ result); the new file may be left
+// for the caller to remove.
+int ReplaceWithNewFile(const WCHAR* temp, const WCHAR* target);
 
 // ---- Writers ---------------------------------------------------------------------------
 // The image a writer writes, as the canvas holds it: a DIB header with its colour table, the

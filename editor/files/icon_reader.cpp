@@ -26,28 +26,32 @@ BYTE* EditImageMask(BYTE* image) {
     return image + 40 + table + DibStride(width, bits) * height;
 }
 
-// The height of an icon image: its header counts the XOR and AND halves together, except
-// when it gives the directory's own height (a writer that stored the plain height).
-static int IconImageHeight(const IconEntry* entry) {
-    int stored = (int)ReadLE32(entry->ImageData + 8);
-    int listed = entry->bHeight ? entry->bHeight : 256;
-    if (stored == listed) return stored;
-    return stored / 2 ? stored / 2 : stored;
-}
-
-// Checks a BMP image of the icon: a header of the 40-byte family, colour table, pixels and
-// AND mask all inside the entry's bytes; a 32-bit image may leave the mask out, its alpha
-// telling the transparency. Fills the layout, the height and the size of the mask present.
+// Checks a BMP image of the icon: a header of the 40-byte family, colour table and pixels
+// inside the entry's bytes. Writers disagree about whether the header's height counts the AND
+// mask (most double it, some give the plain height the directory gives, some double the
+// directory's too), and some leave the mask out: the height whose pixels and mask fit the
+// bytes present is taken, else one whose pixels end the bytes exactly, every pixel then
+// opaque (a 32-bit image, whose alpha tells its transparency, may leave bytes over). Fills the
+// layout, the height and the size of the mask present.
 static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* height,
                            size_t* maskBytes) {
     if (entry->dwBytesInRes < 40 || ReadLE32(entry->ImageData) < 40) return false;
-    *height = IconImageHeight(entry);
-    if (ParseDib(entry->ImageData, entry->dwBytesInRes, 0, *height, layout) != DIB_OK) return false;
-    size_t xorBytes = layout->SourceStride * layout->Height;
-    *maskBytes = DibStride(layout->Width, 1) * layout->Height;
-    if (*maskBytes <= layout->PixelBytes - xorBytes) return true;
-    *maskBytes = 0;
-    return layout->SourceBits == 32;
+    int stored = (int)ReadLE32(entry->ImageData + 8);
+    int listed = entry->bHeight ? entry->bHeight : 256;
+    int halved = stored / 2 ? stored / 2 : stored;
+    int heights[2] = {stored == listed ? stored : halved, halved};
+    for (int withMask = 1; withMask >= 0; withMask--) {
+        for (int h : heights) {
+            if (ParseDib(entry->ImageData, entry->dwBytesInRes, 0, h, layout) != DIB_OK) continue;
+            size_t over = layout->PixelBytes - layout->SourceStride * layout->Height;
+            *maskBytes = withMask ? DibStride(layout->Width, 1) * layout->Height : 0;
+            if (withMask ? *maskBytes <= over : over == 0 || layout->SourceBits == 32) {
+                *height = h;
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 // A 32-bit image that carries alpha shows its fully transparent pixels as such, whatever
@@ -123,7 +127,7 @@ static void ShowNoIconImage() {
     MessageBoxW(nullptr, L"Could not open ICON file", L"BITMAP", MB_OK | MB_ICONEXCLAMATION);
 }
 
-static void ParseEntry(const BYTE* bytes, IconEntry* e) {
+static void ParseEntry(const BYTE* bytes, bool cursor, IconEntry* e) {
     e->bWidth = bytes[0];
     e->bHeight = bytes[1];
     e->bColorCount = bytes[2];
@@ -132,7 +136,7 @@ static void ParseEntry(const BYTE* bytes, IconEntry* e) {
     e->wBitCount = (WORD)ReadLE16(bytes + 6);
     e->dwBytesInRes = ReadLE32(bytes + 8);
     e->dwImageOffset = ReadLE32(bytes + 12);
-    if (e->wPlanes == 0) e->wPlanes = 1;
+    if (e->wPlanes == 0 && !cursor) e->wPlanes = 1;
 }
 
 // Reads every image at its place in the file. Images may not overlap the directory, run
@@ -158,7 +162,7 @@ static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int co
 
 // Every BMP image must be sound; the candidate is the first 32 pixels wide by its own
 // header, else the first one. -1 when a BMP image is broken, -2 when there is none.
-static int ChooseIconImage(IconEntry* entries, int count) {
+static int ChooseIconImage(IconEntry* entries, int count, bool cursor) {
     int first = -2, wide = -2;
     for (int i = 0; i < count; i++) {
         IconEntry* e = &entries[i];
@@ -167,7 +171,7 @@ static int ChooseIconImage(IconEntry* entries, int count) {
         int height;
         size_t maskBytes;
         if (!CheckIconImage(e, &layout, &height, &maskBytes)) return -1;
-        if (e->wBitCount == 0) e->wBitCount = (WORD)layout.SourceBits;
+        if (e->wBitCount == 0 && !cursor) e->wBitCount = (WORD)layout.SourceBits;
         if (first < 0) first = i;
         if (wide < 0 && layout.Width == 32) wide = i;
     }
@@ -181,12 +185,19 @@ static bool ReadIcon(FILE* file, const WCHAR* path, IconDir* directory, IconEntr
     size_t length;
     BYTE head[6];
     if (!FileLength(file, &length) || fread(head, 1, 6, file) != 6) {
-        ReportIconError(L"Could not read a ICONDIR :%s", L"", L"ReadICON");
+        ReportIconError(L"Could not read a ICONDIR :%s", path, L"ReadICON");
         return false;
     }
     directory->idReserved = (WORD)ReadLE16(head);
     directory->idType = (WORD)ReadLE16(head + 2);
     directory->idCount = (WORD)ReadLE16(head + 4);
+    // Other programs refuse any other header, so one is never opened, nor written back.
+    if (directory->idReserved != 0 ||
+        (directory->idType != ICON_TYPE_ICON && directory->idType != ICON_TYPE_CURSOR)) {
+        ReportIconError(L"Not an icon or cursor file :%s", path, L"ReadICON");
+        return false;
+    }
+    bool cursor = directory->idType == ICON_TYPE_CURSOR;
     int count = directory->idCount;
     if (count == 0) {
         ShowNoIconImage();
@@ -201,15 +212,15 @@ static bool ReadIcon(FILE* file, const WCHAR* path, IconDir* directory, IconEntr
         BYTE bytes[16];
         if (fread(bytes, 1, 16, file) != 16) {
             FreeEntries(entries, count);
-            ReportIconError(L"Could not read a ICONDIRENTRY :%s", L"", L"ReadICON");
+            ReportIconError(L"Could not read a ICONDIRENTRY :%s", path, L"ReadICON");
             return false;
         }
-        ParseEntry(bytes, &entries[i]);
+        ParseEntry(bytes, cursor, &entries[i]);
     }
     int candidate = -1;
     bool noMemory = false;
     if (ReadIconImages(file, length, entries, count, &noMemory))
-        candidate = ChooseIconImage(entries, count);
+        candidate = ChooseIconImage(entries, count, cursor);
     if (candidate == -2) {
         FreeEntries(entries, count);
         ReportIconError(L"The icon holds no image in BMP form :%s", path, IconCaption);

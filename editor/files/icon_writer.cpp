@@ -12,6 +12,7 @@ static size_t BlockSize(int width, int height, int bits) {
 
 DWORD MakeIconEntry(DWORD imageOffset, int width, int height, int bitCount, IconEntry* entry) {
     DWORD size = (DWORD)BlockSize(width, height, bitCount);
+    // The writer takes images of 1 to 256 pixels a side; the directory stores 256 as 0.
     entry->bWidth = (BYTE)(width % 256);
     entry->bHeight = (BYTE)(height % 256);
     entry->bColorCount = bitCount < 24 ? (BYTE)((1u << bitCount) % 256) : 0;
@@ -123,26 +124,43 @@ static bool WriteIcon(FILE* file, const IconDir* directory, const IconEntry* ent
     return true;
 }
 
+static void ReportSaveFailure(int finished, const WCHAR* path) {
+    if (finished == SAVE_IN_USE)
+        ReportError(nullptr, FileInUseText, path, L"Mosaro");
+    else if (finished == SAVE_REPLACE_FAILED)
+        ReportError(nullptr, L"Could not open a file :%s", path, L"Mosaro");
+}
+
 // The icon to write is put together in a copy of the held directory, so that a failed save
 // leaves the held icon as it was; it becomes the held icon once the file is in place.
 bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
     ImageShape shape;
-    WCHAR tempPath[PATH_CHARS];
-    FILE* file = ImageShapeOf(image, &shape) ? BeginSafeSave(path, tempPath) : nullptr;
-    if (!file) {
+    bool shaped = ImageShapeOf(image, &shape);
+    if (shaped && (shape.Width > 256 || shape.Height > 256)) {
+        ReportError(nullptr, L"An icon image can be at most 256 x 256 pixels :%s", path, L"Mosaro");
+        return false;
+    }
+    SafeSave save;
+    if (!shaped || !BeginSafeSave(path, &save)) {
         ReportError(nullptr, L"Could not open a file :%s", path, L"Mosaro");
         return false;
     }
-    IconDir directory = IconEntries ? IconDirectory : IconDir{0, 1, 1};
+    IconDir directory = IconEntries ? IconDirectory : IconDir{0, ICON_TYPE_ICON, 1};
     int chosen = IconEntries ? SelectedIconImage : 0;
     IconEntry* entries = (IconEntry*)calloc(directory.idCount, sizeof(IconEntry));
     if (!entries) {
-        AbandonSafeSave(file, tempPath);
+        AbandonSafeSave(&save);
         return false;
     }
     if (IconEntries) memcpy(entries, IconEntries, directory.idCount * sizeof(IconEntry));
     IconEntry* target = &entries[chosen];
+    // A cursor's entry holds the image's hot spot where an icon's holds planes and bit count.
+    WORD hotSpotX = target->wPlanes, hotSpotY = target->wBitCount;
     DWORD size = MakeIconEntry(0, shape.Width, shape.Height, shape.Bits, target);
+    if (directory.idType == ICON_TYPE_CURSOR) {
+        target->wPlanes = hotSpotX;
+        target->wBitCount = hotSpotY;
+    }
     target->ImageData = nullptr;
     bool stored = StoreIconImage(true, target, shape.Bits, shape.Width, shape.Height, size,
                                  image->Info, image->Bits, image->Mask);
@@ -152,15 +170,14 @@ bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
         offset += entries[i].dwBytesInRes;
     }
     int finished = SAVE_WRITE_FAILED;
-    if (stored && WriteIcon(file, &directory, entries))
-        finished = FinishSafeSave(file, tempPath, path);
+    if (stored && WriteIcon(save.File, &directory, entries))
+        finished = FinishSafeSave(&save);
     else
-        AbandonSafeSave(file, tempPath);
+        AbandonSafeSave(&save);
     if (finished != SAVE_DONE) {
         free(target->ImageData);
         free(entries);
-        if (finished == SAVE_REPLACE_FAILED)
-            ReportError(nullptr, L"Could not open a file :%s", path, L"Mosaro");
+        ReportSaveFailure(finished, path);
         return false;
     }
     if (IconEntries) {

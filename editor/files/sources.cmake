@@ -3,6 +3,7 @@ set(FILES_SOURCES
     files/dib_fields.cpp
     files/dib_decode.cpp
     files/file_streams.cpp
+    files/file_replace_desktop.cpp
     files/bitmap_reader.cpp
     files/icon_reader.cpp
     files/icon_writer.cpp

@@ -100,7 +100,7 @@ TEST_F(Editor, FilesNamedOnTheCommandLineOpenAsTheMenuOpensThem) {
          {},
          {L"Could not open a file :" + PathOf(L"missing.bmp"), L"Could not open DIB file"}},
         {L"notes.txt", Bytes(40, 'n'), {L"Could not open DIB file"}},
-        {L"text.ico", Bytes(40, 'n'), {L"Could not read a ICONDIRENTRY :(untitled)"}},
+        {L"text.ico", Bytes(40, 'n'), {L"Not an icon or cursor file :" + PathOf(L"text.ico")}},
     };
     for (const Failure& f : failures) {
         ClearSeenBoxes();

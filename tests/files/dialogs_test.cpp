@@ -156,11 +156,11 @@ TEST_F(Dialogs, AFailedSaveShowsBothMessagesAndKeepsTheChanges) {
         CloseHandle(h);
     const std::vector<SeenBox>& seen = SeenBoxes();
     ASSERT_EQ(8u, seen.size());
-    EXPECT_EQ(L"failed in openning a file!", seen[2].text);
+    EXPECT_EQ(L"Another program is using the file :" + bmp, seen[2].text);
     EXPECT_EQ(L"WriteDib", seen[2].caption);
     EXPECT_EQ(L"Could not write file a.bmp", seen[3].text);
     EXPECT_EQ(bmp, seen[3].caption);
-    EXPECT_EQ(L"Could not open a file :" + ico, seen[6].text);
+    EXPECT_EQ(L"Another program is using the file :" + ico, seen[6].text);
     EXPECT_EQ(L"Mosaro", seen[6].caption);
     EXPECT_EQ(L"Could not write file " + ico, seen[7].text);
     EXPECT_EQ(L"Mosaro", seen[7].caption);

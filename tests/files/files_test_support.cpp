@@ -4,6 +4,7 @@
 #include "files/files.h"
 #include "base/editor_state.h"
 #include "test_support.h"
+#include <cstdlib>
 #include <cstring>
 
 void FileTest::SetUp() {
@@ -110,4 +111,61 @@ void CanvasFromSlot(int slot) {
 void ResetFileState() {
     ResetFilesState();
     DocumentKind = 0;
+}
+
+static int RunAndWait(const wchar_t* program, std::wstring commandLine) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -2;
+    DWORD code = (DWORD)-1;
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, (UINT)-1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return (int)code;
+}
+
+// Wine starts a Linux program without a process to wait for, so the command tells its end
+// and its exit code in a file of its own, which appears whole (renamed into place).
+int RunLinuxCommand(const std::string& command) {
+    EXPECT_EQ(std::string::npos, command.find('"')) << command;
+    WCHAR temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring done = std::wstring(temp) + L"pixmora-linux-" + std::to_wstring(GetTickCount());
+    DeleteFileW(done.c_str());
+    std::string marker = LinuxPath(done);
+    std::string line = "(" + command + "); echo $? > '" + marker + ".part' && mv '" + marker +
+                       ".part' '" + marker + "'";
+    if (RunAndWait(L"Z:\\bin\\sh",
+                   L"/bin/sh -c \"" + std::wstring(line.begin(), line.end()) + L"\"") == -2)
+        return -1;
+    for (int i = 0; i < 3000 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(10);
+    Bytes code = ReadWholeFile(done);
+    DeleteFileW(done.c_str());
+    return code.empty() ? -1 : atoi(std::string(code.begin(), code.end()).c_str());
+}
+
+std::string LinuxPath(const std::wstring& path) {
+    typedef char*(CDECL * ToUnix)(const WCHAR*);
+    ToUnix toUnix =
+        (ToUnix)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    std::string result = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+int RunTestInChild(const wchar_t* test, const wchar_t* variable, const std::wstring& value) {
+    WCHAR program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    SetEnvironmentVariableW(variable, value.c_str());
+    int code = RunAndWait(program, L"\"" + std::wstring(program) + L"\" --gtest_filter=" + test);
+    SetEnvironmentVariableW(variable, nullptr);
+    return code;
 }

@@ -39,6 +39,14 @@ void CanvasFromSlot(int slot);
 // Empties every slot and releases the held icon.
 void ResetFileState();
 
+// Runs a shell command on the Linux side (Wine starts Linux programs too): its exit code, or
+// -1 when it could not be run. Linux names come from LinuxPath.
+int RunLinuxCommand(const std::string& command);
+std::string LinuxPath(const std::wstring& path);
+// Runs this test program again as a child process with one test and one environment variable
+// set: its exit code, or -1 (-2 when it could not be started).
+int RunTestInChild(const wchar_t* test, const wchar_t* variable, const std::wstring& value);
+
 // The canvas's image as the save commands hand it to the bitmap and the icon writer.
 inline const ImageToWrite* CanvasBitmap() {
     static ImageToWrite image;

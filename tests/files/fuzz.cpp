@@ -3,8 +3,13 @@
 // is opened as the open commands do, taken by the canvas and, when accepted, saved and read
 // again. Nothing may crash or hang; every refusal must show its message, every acceptance
 // none; an accepted image must be in the canvas's form and the canvas must take it. Each
-// seed, unchanged, must open with exactly the picture it was built from.
-// PIXMORA_FUZZ_CASES (default 10000) and PIXMORA_FUZZ_SEED (default 1) steer a run.
+// seed, unchanged, must open with exactly the picture it was built from. The program's blocks
+// of file data and decoded images lie against an inaccessible page, so a read or write of one
+// byte past them crashes the case; a sample of the saved files is left for Pillow and
+// ImageMagick to read (interop.py).
+// PIXMORA_FUZZ_CASES (default 10000) and PIXMORA_FUZZ_SEED (default 1) steer a run,
+// PIXMORA_FUZZ_GUARD=before puts the page before each block instead of after it, and
+// PIXMORA_FUZZ_SAMPLE_DIR names the folder for the sample.
 #include "canvas/canvas.h"
 #include "file_builders.h"
 #include "files_test_support.h"
@@ -16,8 +21,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <cstdint>
 #include <cwchar>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -33,26 +40,130 @@ int WINAPI RecordBox(HWND, LPCWSTR text, LPCWSTR caption, UINT) {
     return IDOK;
 }
 
-bool RedirectMessageBoxes() {
+// Points the program's import of a function at a replacement; the original, when asked for.
+bool RedirectImport(const char* dll, const char* name, void* replacement, void** original) {
     BYTE* base = (BYTE*)GetModuleHandleW(nullptr);
     IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
     IMAGE_DATA_DIRECTORY dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     for (auto* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + dir.VirtualAddress); d->Name; d++) {
-        if (lstrcmpiA((char*)(base + d->Name), "user32.dll") != 0) continue;
+        if (lstrcmpiA((char*)(base + d->Name), dll) != 0) continue;
         auto* names = (IMAGE_THUNK_DATA*)(base + d->OriginalFirstThunk);
         auto* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
         for (; names->u1.AddressOfData; names++, slots++) {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
             auto* byName = (IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData);
-            if (lstrcmpA((char*)byName->Name, "MessageBoxW") != 0) continue;
+            if (lstrcmpA((char*)byName->Name, name) != 0) continue;
             DWORD old;
             VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-            slots->u1.Function = (ULONG_PTR)RecordBox;
+            if (original) *original = (void*)slots->u1.Function;
+            slots->u1.Function = (ULONG_PTR)replacement;
             VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
             return true;
         }
     }
     return false;
+}
+
+// ---- Blocks against an inaccessible page ------------------------------------------------
+// The program's file data and decoded images come from calloc (icons) and LocalAlloc
+// (bitmaps, DIB headers). Each such block gets pages of its own with an inaccessible page
+// right after its last byte, or right before its first (GuardBefore); other memory goes to
+// the runtime as usual. A touch of the page is reported with the case that made it.
+bool GuardBefore;
+int CurrentCase;
+const size_t PageBytes = 4096;
+struct GuardedBlock {
+    BYTE* pages;
+    size_t size;
+    BYTE* guard;
+};
+std::unordered_map<const void*, GuardedBlock> GuardedBlocks;
+
+void* AllocateGuarded(size_t size) {
+    size_t used = size ? size : 1, pages = (used + PageBytes - 1) / PageBytes;
+    BYTE* base = (BYTE*)VirtualAlloc(nullptr, (pages + 1) * PageBytes, MEM_RESERVE | MEM_COMMIT,
+                                     PAGE_READWRITE);
+    if (!base) return nullptr;
+    BYTE* guard = GuardBefore ? base : base + pages * PageBytes;
+    DWORD old;
+    VirtualProtect(guard, PageBytes, PAGE_NOACCESS, &old);
+    BYTE* block = GuardBefore ? base + PageBytes : guard - used;
+    GuardedBlocks[block] = {base, size, guard};
+    return block; // zero-filled, as VirtualAlloc gives it
+}
+
+bool ReleaseGuarded(const void* block) {
+    auto found = GuardedBlocks.find(block);
+    if (found == GuardedBlocks.end()) return false;
+    VirtualFree(found->second.pages, 0, MEM_RELEASE);
+    GuardedBlocks.erase(found);
+    return true;
+}
+
+void* (*RuntimeRealloc)(void*, size_t);
+void (*RuntimeFree)(void*);
+HLOCAL(WINAPI* PlatformLocalFree)(HLOCAL);
+HLOCAL(WINAPI* PlatformLocalAlloc)(UINT, SIZE_T);
+SIZE_T(WINAPI* PlatformLocalSize)(HLOCAL);
+
+void* GuardedCalloc(size_t count, size_t size) {
+    return size && count > SIZE_MAX / size ? nullptr : AllocateGuarded(count * size);
+}
+void GuardedFree(void* block) {
+    if (!ReleaseGuarded(block)) RuntimeFree(block);
+}
+void* GuardedRealloc(void* block, size_t size) {
+    auto found = GuardedBlocks.find(block);
+    if (found == GuardedBlocks.end()) return RuntimeRealloc(block, size);
+    void* moved = AllocateGuarded(size);
+    if (!moved) return nullptr;
+    memcpy(moved, block, size < found->second.size ? size : found->second.size);
+    ReleaseGuarded(block);
+    return moved;
+}
+HLOCAL WINAPI GuardedLocalAlloc(UINT flags, SIZE_T size) {
+    if (flags & LMEM_MOVEABLE) return PlatformLocalAlloc(flags, size);
+    return (HLOCAL)AllocateGuarded(size);
+}
+HLOCAL WINAPI GuardedLocalFree(HLOCAL block) {
+    return ReleaseGuarded(block) ? nullptr : PlatformLocalFree(block);
+}
+SIZE_T WINAPI GuardedLocalSize(HLOCAL block) {
+    auto found = GuardedBlocks.find(block);
+    return found == GuardedBlocks.end() ? PlatformLocalSize(block) : found->second.size;
+}
+
+LONG WINAPI ReportGuardTouched(EXCEPTION_POINTERS* exception) {
+    const EXCEPTION_RECORD* r = exception->ExceptionRecord;
+    if (r->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || r->NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    BYTE* address = (BYTE*)r->ExceptionInformation[1];
+    for (const auto& [block, guarded] : GuardedBlocks) {
+        if (address < guarded.guard || address >= guarded.guard + PageBytes) continue;
+        printf("case %d: %s %lld bytes %s a block of %llu bytes\n", CurrentCase,
+               r->ExceptionInformation[0] ? "wrote" : "read",
+               GuardBefore ? (long long)((BYTE*)block - address)
+                           : (long long)(address - ((BYTE*)block + guarded.size)) + 1,
+               GuardBefore ? "before" : "after", (unsigned long long)guarded.size);
+        fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+bool GuardFileBlocks() {
+    AddVectoredExceptionHandler(1, ReportGuardTouched);
+    // Those that let blocks go first, so no guarded block ever reaches the runtime's own.
+    return RedirectImport("msvcrt.dll", "free", (void*)GuardedFree, (void**)&RuntimeFree) &&
+           RedirectImport("msvcrt.dll", "realloc", (void*)GuardedRealloc,
+                          (void**)&RuntimeRealloc) &&
+           RedirectImport("msvcrt.dll", "calloc", (void*)GuardedCalloc, nullptr) &&
+           RedirectImport("kernel32.dll", "LocalFree", (void*)GuardedLocalFree,
+                          (void**)&PlatformLocalFree) &&
+           RedirectImport("kernel32.dll", "LocalSize", (void*)GuardedLocalSize,
+                          (void**)&PlatformLocalSize) &&
+           RedirectImport("kernel32.dll", "LocalAlloc", (void*)GuardedLocalAlloc,
+                          (void**)&PlatformLocalAlloc);
 }
 
 // ---- A small generator of its own, so a seed gives the same run everywhere --------------
@@ -282,6 +393,7 @@ bool KnownRefusal(bool icon) {
                                            L"Mosaro: Could not allocate any memory :",
                                            L"ReadICON: Could not read a ICONDIR :",
                                            L"ReadICON: Could not read a ICONDIRENTRY :",
+                                           L"ReadICON: Not an icon or cursor file :",
                                            L"BITMAP: Could not open ICON file",
                                            L"BITMAP: Could not open DIB file"};
     if (Shown.empty() || (!icon && Shown.back() != L"BITMAP: Could not open DIB file"))
@@ -386,7 +498,7 @@ bool TakeIntoCanvas(int number, bool icon, HWND canvas) {
 void CheckSeeds(const std::vector<Seed>& seeds, const std::wstring& folder, HWND canvas) {
     for (size_t i = 0; i < seeds.size(); i++) {
         const Seed& seed = seeds[i];
-        int number = -1 - (int)i;
+        int number = CurrentCase = -1 - (int)i;
         if (!OpenCase(number, seed.bytes, seed.icon, folder, canvas)) {
             Fail(number, "refused" + (Shown.empty() ? std::string() : ": " + Narrow(Shown[0])));
             continue;
@@ -406,6 +518,58 @@ void CheckSeeds(const std::vector<Seed>& seeds, const std::wstring& folder, HWND
     }
 }
 
+// ---- A sample of the saved files for Pillow and ImageMagick -------------------------------
+// Every SampleEvery-th saved file, up to SampleLimit, is copied to the sample folder with the
+// picture Pixmora reads back from it (NAME.expect, as interop.py reads it). An icon is taken
+// only when every image but the edited one is the seed's own, unchanged, and none has the
+// edited one's size: the other programs choose an icon's image by its size, and an image the
+// mutation damaged is the input's, which Pixmora keeps as it was.
+std::wstring SampleFolder;
+int Sampled;
+const int SampleLimit = 300, SampleEvery = 3;
+
+bool OtherImagesAsSeeded(const Seed& seed, int edited) {
+    if (IconDirectory.idCount != GetLE16(seed.bytes, 4)) return false;
+    const IconEntry& e = IconEntries[edited];
+    for (int i = 0; i < IconDirectory.idCount; i++) {
+        const IconEntry& o = IconEntries[i];
+        size_t at = 6 + 16 * (size_t)i, offset = GetLE32(seed.bytes, at + 12);
+        if (i == edited) continue;
+        if ((o.bWidth == e.bWidth && o.bHeight == e.bHeight) || o.bWidth != seed.bytes[at] ||
+            o.bHeight != seed.bytes[at + 1] || o.wBitCount != GetLE16(seed.bytes, at + 6) ||
+            o.dwBytesInRes != GetLE32(seed.bytes, at + 8) ||
+            memcmp(o.ImageData, seed.bytes.data() + offset, o.dwBytesInRes) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The picture Pixmora reads back: an icon's edited image in slot 1, or a bitmap's block. A
+// 32-bit icon's pixel keeps the alpha the file gives it (1 to 255: Pixmora shows it opaque).
+void KeepSample(int number, const std::wstring& saved, bool icon, BYTE* dib) {
+    const BYTE* mask = icon ? ImageSlots[1].AndMask : nullptr;
+    int width = DibWidth(dib), height = DibHeight(dib);
+    // ImageMagick's policy, as Debian ships it, refuses larger pictures.
+    if (width > 16384 || height > 16384) return;
+    const BYTE* alpha = icon && DibBitCount(dib) == 32 ? DibBits(dib) + 3 : nullptr;
+    std::wstring name =
+        SampleFolder + L"\\case" + std::to_wstring(number) + (icon ? L".ico" : L".bmp");
+    std::string head = std::to_string(width) + " " + std::to_string(height) + "\n";
+    Bytes picture(head.begin(), head.end());
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            COLORREF c = NormalisedPixel(dib, x, y);
+            bool clear = mask && MaskBit(mask, width, height, x, y);
+            BYTE a = alpha ? alpha[(height - 1 - y) * RowBytes(width, 32) + 4 * x] : 255;
+            picture.insert(picture.end(),
+                           {GetRValue(c), GetGValue(c), GetBValue(c), (BYTE)(clear ? 0 : a)});
+        }
+    if (!CopyFileW(saved.c_str(), name.c_str(), FALSE) ||
+        !WriteWholeFile(name + L".expect", picture))
+        Fail(number, "could not keep the saved file for the other programs");
+    Sampled++;
+}
+
 bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canvas) {
     Bytes bytes = seed.bytes;
     Mutate(seed, bytes);
@@ -418,21 +582,35 @@ bool RunCase(int number, const Seed& seed, const std::wstring& folder, HWND canv
     }
     if (!TakeIntoCanvas(number, seed.icon, canvas)) return true;
     Loaded++;
-    // Accepted icons, and every tenth accepted bitmap, are saved and must read back.
+    // Accepted icons, and every tenth accepted bitmap, are saved and must read back; an icon
+    // image over 256 pixels a side is refused with its message.
     if ((seed.icon || number % 10 == 0) && ImageInfo && ImageBits) {
         std::wstring saved = folder + (seed.icon ? L"\\saved.ico" : L"\\saved.bmp");
         DocumentKind = seed.icon ? DOCUMENT_ICON_FILE : DOCUMENT_BITMAP_FILE;
+        int edited = SelectedIconImage;
+        Shown.clear();
         bool written = seed.icon ? WriteIconFile(saved.c_str(), CanvasIcon())
                                  : WriteDib(canvas, saved.c_str(), CanvasBitmap());
-        bool read = written && (seed.icon ? ReadIconFile(saved.c_str())
-                                          : ReadDibFile(1, saved.c_str()) != nullptr);
-        ReleaseSlot(1);
+        if (seed.icon && (CanvasWidth > 256 || CanvasHeight > 256)) {
+            const wchar_t* refusal = L"Mosaro: An icon image can be at most 256 x 256 pixels :";
+            if (written || Shown.empty() || Shown[0].compare(0, wcslen(refusal), refusal) != 0)
+                Fail(number, "an icon image over 256 pixels was not refused with its message");
+            return true;
+        }
+        BYTE* back = nullptr;
+        if (written && seed.icon && ReadIconFile(saved.c_str()) && SelectIconImage(1, edited))
+            back = ImageSlots[1].Dib;
+        else if (written && !seed.icon)
+            back = ReadDibFile(1, saved.c_str());
+        bool read = back != nullptr;
         if (!written)
             Fail(number, "an accepted image could not be saved");
         else if (!read)
             Fail(number, "a saved image did not read back");
-        else
-            Saved++;
+        else if (Saved++ % SampleEvery == 0 && Sampled < SampleLimit && !SampleFolder.empty() &&
+                 (!seed.icon || OtherImagesAsSeeded(seed, edited)))
+            KeepSample(number, saved, seed.icon, back);
+        ReleaseSlot(1);
     }
     return true;
 }
@@ -444,22 +622,34 @@ int main() {
     RegisterEditorClasses(AppInstance);
     InitPalette();
     WatchForUnansweredBoxes();
-    if (!RedirectMessageBoxes()) {
-        printf("MessageBoxW is not imported where expected\n");
+    char value[MAX_PATH];
+    GuardBefore = GetEnvironmentVariableA("PIXMORA_FUZZ_GUARD", value, MAX_PATH) &&
+                  lstrcmpA(value, "before") == 0;
+    if (!RedirectImport("user32.dll", "MessageBoxW", (void*)RecordBox, nullptr) ||
+        !GuardFileBlocks()) {
+        printf("MessageBoxW, calloc, free, realloc or LocalAlloc, LocalFree, LocalSize are not "
+               "imported where expected\n");
         return 1;
     }
     ParkCursor();
-    char value[32];
     int cases = GetEnvironmentVariableA("PIXMORA_FUZZ_CASES", value, 32) ? atoi(value) : 10000;
     RandomState = GetEnvironmentVariableA("PIXMORA_FUZZ_SEED", value, 32) ? atoll(value) : 1;
-    std::wstring folder = MakeTestFolder(L"fuzz");
+    std::wstring folder = MakeTestFolder(GuardBefore ? L"fuzz-before" : L"fuzz-after");
     HWND canvas = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
                                   nullptr, nullptr);
+    WCHAR sample[MAX_PATH];
+    if (GetEnvironmentVariableW(L"PIXMORA_FUZZ_SAMPLE_DIR", sample, MAX_PATH)) {
+        SampleFolder = sample;
+        CreateDirectoryW(SampleFolder.substr(0, SampleFolder.find_last_of(L"\\/")).c_str(),
+                         nullptr);
+        CreateDirectoryW(sample, nullptr);
+    }
     std::vector<Seed> seeds = MakeSeeds();
     CheckSeeds(seeds, folder, canvas);
     DWORD start = GetTickCount();
     int refused = 0;
     for (int i = 0; i < cases; i++) {
+        CurrentCase = i;
         refused += !RunCase(i, seeds[Below((DWORD)seeds.size())], folder, canvas);
         ReleaseSlot(0);
         if (i % 50 == 49) ReleaseHeldIcon();
@@ -472,8 +662,9 @@ int main() {
     RemoveDirectoryW(folder.c_str());
     printf("%d cases from %d seeds (each opened unchanged first) in %lu ms: %d refused with their "
            "message, %d opened "
-           "(%d taken by the canvas, %d saved and read back), %d failures\n",
+           "(%d taken by the canvas, %d saved and read back, %d kept for other programs), %d "
+           "failures (blocks guarded %s)\n",
            cases, (int)seeds.size(), GetTickCount() - start, refused, cases - refused, Loaded,
-           Saved, Failures);
+           Saved, Sampled, Failures, GuardBefore ? "before" : "after");
     return Failures ? 1 : 0;
 }

@@ -210,12 +210,19 @@ TEST_F(IconReader, BrokenIconsAreRefusedAndTheHeldIconStays) {
     };
     const wchar_t* header = L"Wrong Header size!:%s";
     ExpectRefused(Bytes(good.begin(), good.begin() + 5), L"ReadICON",
-                  L"Could not read a ICONDIR :%s", L"");
+                  L"Could not read a ICONDIR :%s", bad);
     ExpectRefused(Bytes(good.begin(), good.begin() + 30), L"ReadICON",
-                  L"Could not read a ICONDIRENTRY :%s", L"");
+                  L"Could not read a ICONDIRENTRY :%s", bad);
     Bytes many = good;
     PutLE16(many, 4, 60000); // a count the file cannot hold
-    ExpectRefused(many, L"ReadICON", L"Could not read a ICONDIRENTRY :%s", L"");
+    ExpectRefused(many, L"ReadICON", L"Could not read a ICONDIRENTRY :%s", bad);
+    // Headers other programs refuse: idType 0, 3 and 0xFFFF, idReserved 1.
+    for (std::pair<size_t, int> field :
+         {std::pair<size_t, int>{2, 0}, {2, 3}, {2, 0xFFFF}, {0, 1}}) {
+        Bytes header = good;
+        PutLE16(header, field.first, field.second);
+        ExpectRefused(header, L"ReadICON", L"Not an icon or cursor file :%s", bad);
+    }
     ExpectRefused(with(14 + 16, 0xFFFFFFF0), L"Mosaro", header, bad); // bytes past the end
     ExpectRefused(with(18 + 16, 0xFFFFFFF0), L"Mosaro", header, bad); // offset past the end
     ExpectRefused(with(18, 3), L"Mosaro", header, bad);               // inside the directory

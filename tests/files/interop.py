@@ -3,8 +3,8 @@
 
 generate DIR: files those programs write, each with the picture expected from it, under
               DIR/others, listed in DIR/others/list.txt.
-check DIR:    every file Pixmora wrote under DIR/pixmora and DIR/back must load in both
-              programs with the picture expected from it.
+check DIR [SUB...]: every file Pixmora wrote under DIR/pixmora and DIR/back (or the
+              subfolders named) must load in both programs with the picture expected from it.
 An expectation (NAME.expect) is "WIDTH HEIGHT\\n" then RGBA bytes, rows top-down; alpha 0
 marks a transparent pixel, whose colour does not count.
 """
@@ -54,6 +54,26 @@ def icon_file(blocks):
         offset += len(data)
         body += data
     return head + body
+
+
+def four_bit_block(im, height_field, with_mask):
+    """The image block of a 4-bit icon of a picture drawn in COLOURS: the header with the
+    height field given, the colour table, the pixels and, when asked, the AND mask."""
+    w, h = im.size
+    im = im.convert("RGBA")
+    xor, mask = b"", b""
+    for y in range(h - 1, -1, -1):
+        row, bits = bytearray((w * 4 + 31) // 32 * 4), bytearray((w + 31) // 32 * 4)
+        for x in range(w):
+            r, g, b, a = im.getpixel((x, y))
+            row[x // 2] |= COLOURS.index((r, g, b)) << (0 if x % 2 else 4)
+            if a == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        xor += bytes(row)
+        mask += bytes(bits)
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in COLOURS)
+    header = struct.pack("<IiiHHIIiiII", 40, w, height_field, 1, 4, 0, len(xor), 0, 0, 16, 0)
+    return header + table + xor + (mask if with_mask else b"")
 
 
 def icon_blocks(path):
@@ -167,6 +187,36 @@ def generate(folder):
                    sizes=[(w, h)])
         add("pil_32bit_%s.ico" % size, clear)
 
+    # Damaged files both programs read (ImageMagick with a warning) as the picture meant: an
+    # icon whose directory counts the mask in its height as its header does, a 4-bit icon
+    # without its AND mask (every pixel opaque), and a bitmap whose bfSize is 0.
+    def add_damaged(name, data, im, masked=True):
+        path = os.path.join(out, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        meant = im.convert("RGBA")
+        if not masked:
+            meant.putalpha(255)
+        w, h = im.size
+        for program, load in (("Pillow", load_pil), ("convert", load_convert)):
+            got = load(path, w, h, check=False)
+            if not masked:  # each program makes its own transparency up
+                got = b"".join(got[i:i + 3] + b"\xff" for i in range(0, len(got), 4))
+            problem = same_picture(got, meant.tobytes(), w, h)
+            assert problem is None, "%s in %s: %s" % (name, program, problem)
+        expect(path, meant)
+        listing.append(name)
+
+    add_damaged("damaged_directory_height.ico",
+                icon_file([(16, 32, 4, four_bit_block(clear16, 32, True))]), clear16)
+    add_damaged("damaged_no_mask.ico",
+                icon_file([(16, 16, 4, four_bit_block(clear16, 32, False))]), clear16, False)
+    buffer = io.BytesIO()
+    picture(16, 16).convert("RGB").save(buffer, "bmp")
+    no_size = bytearray(buffer.getvalue())
+    no_size[2:6] = bytes(4)
+    add_damaged("damaged_bfsize0.bmp", bytes(no_size), picture(16, 16))
+
     with open(os.path.join(out, "list.txt"), "w") as f:
         f.write("\n".join(listing) + "\n")
 
@@ -178,46 +228,66 @@ def read_expect(path):
         return w, h, f.read()
 
 
-def same_picture(got, want, w, h):
-    """None when the RGBA pictures agree, else where they first differ."""
+def same_picture(got, want, w, h, slack=0):
+    """None when the RGBA pictures agree (each channel within slack), else where they first
+    differ."""
     for i in range(w * h):
         g, e = got[4 * i:4 * i + 4], want[4 * i:4 * i + 4]
         if e[3] == 0:
             if g[3] != 0:
                 return "pixel %d,%d should be transparent, is %s" % (i % w, i // w, tuple(g))
-        elif g[3] != 255 or g[:3] != e[:3]:
+        elif g[3] != e[3] or any(abs(a - b) > slack for a, b in zip(g[:3], e[:3])):
             return "pixel %d,%d is %s, should be %s" % (i % w, i // w, tuple(g), tuple(e))
     return None
 
 
-def load_pil(path, w, h):
+def bitmap_bits(path):
+    """The bit count of a bitmap file with a 40-byte or longer header, else 0."""
+    data = open(path, "rb").read(30)
+    return struct.unpack_from("<H", data, 28)[0] if path.endswith(".bmp") else 0
+
+
+def load_pil(path, w, h, check=True):
+    """The picture as Pillow reads it; an icon's or a cursor's image of that size."""
     im = Image.open(path)
     if path.endswith(".ico"):
+        if im.format == "CUR":
+            # Pillow takes a cursor's largest image only: its images are read as an icon's.
+            data = bytearray(open(path, "rb").read())
+            data[2:4] = struct.pack("<H", 1)
+            im = Image.open(io.BytesIO(bytes(data)))
         im.size = (w, h)
     return im.convert("RGBA").tobytes()
 
 
-def load_convert(path, w, h):
+def load_convert(path, w, h, check=True):
+    """The picture as convert reads it; with check off, also a file it reads with a warning."""
     frame = path
     if path.endswith(".ico"):
         sizes = [(bw, bh) for bw, bh, _, _ in icon_blocks(path)]
-        frame = "%s[%d]" % (path, sizes.index((w, h)))
-    return subprocess.run(["convert", frame, "-depth", "8", "rgba:-"], check=True,
+        frame = "%s[%d]" % (path, sizes.index((w, h)) if (w, h) in sizes else 0)
+    return subprocess.run(["convert", frame, "-depth", "8", "rgba:-"], check=check,
                           capture_output=True).stdout
 
 
-def check(folder):
+def check(folder, subfolders=("pixmora", "back")):
     failures, checked = [], 0
-    for sub in ("pixmora", "back"):
+    for sub in subfolders:
         where = os.path.join(folder, sub)
         for name in sorted(os.listdir(where)):
             if name.endswith(".expect") or name.endswith(".png"):
                 continue
             path = os.path.join(where, name)
             w, h, want = read_expect(path + ".expect")
+            # The programs widen 5-bit channels by rounding differently; the fourth byte of a
+            # 32-bit bitmap's pixel is unused, though ImageMagick may take it for alpha.
+            bits = bitmap_bits(path)
             for program, load in (("Pillow", load_pil), ("convert", load_convert)):
                 try:
-                    problem = same_picture(load(path, w, h), want, w, h)
+                    got = load(path, w, h)
+                    if bits == 32:
+                        got = b"".join(got[i:i + 3] + b"\xff" for i in range(0, len(got), 4))
+                    problem = same_picture(got, want, w, h, 1 if bits == 16 else 0)
                 except Exception as error:  # a file the program cannot read at all
                     problem = "not readable: %s" % error
                 checked += 1
@@ -235,4 +305,4 @@ if __name__ == "__main__":
     if sys.argv[1] == "generate":
         generate(sys.argv[2])
         sys.exit(0)
-    sys.exit(check(sys.argv[2]))
+    sys.exit(check(sys.argv[2], sys.argv[3:] or ("pixmora", "back")))

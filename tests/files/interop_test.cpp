@@ -1,7 +1,7 @@
 // Pixmora's side of the round trips with other programs (see interop.py): reads the files
 // Pillow and ImageMagick wrote, checks them against the pictures expected, and writes them
-// back; and writes bitmaps and icons of its own for them to read, 16 x 16, 32 x 32 and of
-// widths and heights at the edges of a row's bytes.
+// back; and writes bitmaps and icons of its own for them to read, 16 x 16, 32 x 32, 256 x 256
+// (the largest icon) and of widths and heights at the edges of a row's bytes.
 // The folder comes in PIXMORA_INTEROP_DIR.
 #include "canvas/canvas.h"
 #include "files/files.h"
@@ -121,9 +121,10 @@ TEST(Interop, PixmorasOwnFilesAreWrittenForOtherPrograms) {
     std::wstring folder = InteropFolder() + L"\\pixmora";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::vector<RGBQUAD> table = StandardTable16();
-    // The handheld's two sizes, then widths whose rows end in a partly used byte or word, and
-    // a single row.
-    const SIZE sizes[] = {{16, 16}, {32, 32}, {1, 5}, {7, 5}, {9, 5}, {31, 5}, {33, 5}, {33, 1}};
+    // The handheld's two sizes, the largest icon (256 is stored as 0 in its directory), then
+    // widths whose rows end in a partly used byte or word, and a single row.
+    const SIZE sizes[] = {{16, 16}, {32, 32}, {256, 256}, {1, 5}, {7, 5},
+                          {9, 5},   {31, 5},  {33, 5},    {33, 1}};
     for (SIZE size : sizes) {
         int width = size.cx, height = size.cy;
         auto index = [](int x, int y) { return (DWORD)(x * 5 + y) % 16; };

@@ -7,6 +7,8 @@
 #include "base/editor_state.h"
 #include "test_support.h"
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -298,8 +300,8 @@ TEST_F(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
     EXPECT_FALSE(WriteIconFile(ico.c_str(), CanvasIcon()));
     for (HANDLE h : holds)
         CloseHandle(h);
-    EXPECT_EQ(Boxes({{L"WriteDib", L"failed in openning a file!"},
-                     {L"Mosaro", L"Could not open a file :" + ico}}),
+    EXPECT_EQ(Boxes({{L"WriteDib", L"Another program is using the file :" + bmp},
+                     {L"Mosaro", L"Another program is using the file :" + ico}}),
               TakeBoxes());
     EXPECT_EQ(old, ReadWholeFile(bmp));
     EXPECT_EQ(old, ReadWholeFile(ico));
@@ -332,6 +334,154 @@ TEST_F(Writers, ANameOutsideTheCodePageWritesThatFileAndNoOther) {
     EXPECT_TRUE(WriteDib(nullptr, wide.c_str(), CanvasBitmap()));
     EXPECT_EQ(246u, ReadWholeFile(wide).size());
     EXPECT_EQ(decoy, ReadWholeFile(PathOf(L"a.bmp")));
+}
+
+TEST_F(Writers, ACursorIsSavedBackAsACursorWithEveryHotSpot) {
+    IconImage small;
+    small.table = StandardTable16();
+    small.pixel = Pattern;
+    IconImage big = small;
+    big.width = big.height = 32;
+    Bytes original = MakeIconFile({small, big});
+    PutLE16(original, 2, ICON_TYPE_CURSOR);
+    for (int at : {10, 12, 26, 28}) // hot spots (0, 0) and (3, 5)
+        PutLE16(original, at, at == 26 ? 3 : at == 28 ? 5 : 0);
+    ASSERT_TRUE(ReadIcon(Write(L"in.cur", original)));
+    ASSERT_EQ(1, SelectedIconImage);
+    CanvasFromSlot(0);
+    DocumentKind = DOCUMENT_ICON_FILE;
+    ImageBits[0] = 0xCC;
+    std::wstring path = PathOf(L"out.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
+    Bytes written = ReadWholeFile(path);
+    ASSERT_EQ(original.size(), written.size());
+    // The header, the image left alone and its entry are byte for byte as read; the edited
+    // image's entry keeps its hot spot.
+    EXPECT_TRUE(std::equal(original.begin(), original.begin() + 6 + 16, written.begin()));
+    EXPECT_TRUE(std::equal(original.begin() + 26, original.begin() + 30, written.begin() + 26));
+    size_t bigAt = GetLE32(original, 6 + 16 + 12);
+    EXPECT_TRUE(std::equal(original.begin() + 38, original.begin() + bigAt, written.begin() + 38));
+    EXPECT_NE(original[bigAt + 40 + 64], written[bigAt + 40 + 64]);
+    ReleaseHeldIcon();
+    ASSERT_TRUE(ReadIcon(path));
+    EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 0, 31));
+    EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(Writers, IconImagesAreAtMost256PixelsASide) {
+    SetCanvasImage(256, 256, 4, StandardTable16(), Pattern);
+    std::wstring path = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
+    Bytes file = ReadWholeFile(path);
+    EXPECT_EQ(0, file[6]); // 256 is stored as 0
+    EXPECT_EQ(0, file[7]);
+    ReleaseHeldIcon();
+    ASSERT_TRUE(ReadIcon(path));
+    EXPECT_EQ(256, ImageSlots[0].Width);
+    EXPECT_EQ(256, ImageSlots[0].Height);
+    for (std::pair<int, int> size : {std::pair<int, int>{257, 1}, {1, 257}}) {
+        ResetFileState();
+        SetCanvasImage(size.first, size.second, 4, StandardTable16(), Pattern);
+        std::wstring large = PathOf(L"large.ico");
+        AnswerOk(1);
+        EXPECT_FALSE(WriteIconFile(large.c_str(), CanvasIcon()));
+        EXPECT_EQ(Boxes({{L"Mosaro", L"An icon image can be at most 256 x 256 pixels :" + large}}),
+                  TakeBoxes());
+    }
+    ExpectOnlyFiles({L"a.ico"});
+}
+
+TEST_F(Writers, TheNameNeverGoesMissingWhileSavesReplaceTheFile) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    std::wstring bmp = PathOf(L"a.bmp"), ico = PathOf(L"a.ico");
+    ASSERT_TRUE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+    ASSERT_TRUE(WriteIconFile(ico.c_str(), CanvasIcon()));
+    std::atomic<bool> done{false};
+    std::atomic<int> polls{0}, missing{0};
+    std::thread watcher([&] {
+        while (!done) {
+            for (const std::wstring& p : {bmp, ico})
+                missing += GetFileAttributesW(p.c_str()) == INVALID_FILE_ATTRIBUTES;
+            polls++;
+        }
+    });
+    for (int i = 0; i < 40; i++) {
+        ImageBits[0] = (BYTE)i;
+        EXPECT_TRUE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+        EXPECT_TRUE(WriteIconFile(ico.c_str(), CanvasIcon()));
+    }
+    done = true;
+    watcher.join();
+    EXPECT_EQ(0, missing.load());
+    EXPECT_GT(polls.load(), 40);
+    EXPECT_EQ(39, ReadWholeFile(bmp)[118]);
+    ExpectOnlyFiles({L"a.bmp", L"a.ico"});
+}
+
+// Under Wine the files are Linux files: a save keeps their mode, their other names (hard
+// links) and a symbolic link saved through.
+TEST_F(Writers, SavesKeepAccessRightsHardLinksAndSymbolicLinks) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    Bytes old = {'o', 'l', 'd'};
+    for (const wchar_t* name : {L"private.bmp", L"linked.bmp", L"real.ico"})
+        Write(name, old);
+    std::string folder = LinuxPath(Folder);
+    ASSERT_FALSE(folder.empty());
+    ASSERT_EQ(0, RunLinuxCommand("cd '" + folder +
+                                 "' && chmod 640 private.bmp && ln -f linked.bmp other.bmp && "
+                                 "ln -sf real.ico link.ico"));
+    for (const wchar_t* name : {L"private.bmp", L"linked.bmp"})
+        EXPECT_TRUE(WriteDib(nullptr, PathOf(name).c_str(), CanvasBitmap()));
+    EXPECT_TRUE(WriteIconFile(PathOf(L"link.ico").c_str(), CanvasIcon()));
+    EXPECT_EQ(0, RunLinuxCommand("cd '" + folder +
+                                 "' && test $(stat -c %a private.bmp) = 640 && "
+                                 "test $(stat -c %h linked.bmp) = 2 && test -L link.ico"));
+    EXPECT_EQ(246u, ReadWholeFile(PathOf(L"private.bmp")).size());
+    EXPECT_EQ(246u, ReadWholeFile(PathOf(L"other.bmp")).size());
+    EXPECT_EQ(318u, ReadWholeFile(PathOf(L"real.ico")).size());
+    ExpectOnlyFiles({L"private.bmp", L"linked.bmp", L"other.bmp", L"real.ico", L"link.ico"});
+    // (DeleteFileW on the link would remove the file it names under Wine.)
+    EXPECT_EQ(0, RunLinuxCommand("rm '" + folder + "/link.ico'"));
+}
+
+// The save the child process below makes is ended between writing and replacing.
+TEST_F(Writers, AnInterruptedSaveLeavesTheOldFileAndItsNewFileGoesOnceOld) {
+    Bytes old = {'o', 'l', 'd'};
+    std::wstring ico = Write(L"a.ico", old);
+    EXPECT_EQ(77, RunTestInChild(L"InterruptedSave.Child", L"PIXMORA_INTERRUPTED_SAVE", ico));
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    WIN32_FIND_DATAW left;
+    HANDLE find = FindFirstFileW((Folder + L"\\~pixmora-*.tmp").c_str(), &left);
+    ASSERT_NE(INVALID_HANDLE_VALUE, find);
+    FindClose(find);
+    std::wstring leftover = PathOf(left.cFileName);
+    EXPECT_EQ(318u, ReadWholeFile(leftover).size());
+    // A save soon after leaves it, for it may be another copy's save still going on...
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    ASSERT_TRUE(WriteDib(nullptr, PathOf(L"b.bmp").c_str(), CanvasBitmap()));
+    ExpectOnlyFiles({L"a.ico", L"b.bmp", left.cFileName});
+    // ...and removes it once it is two hours old.
+    HANDLE file =
+        CreateFileW(leftover.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER then = {{now.dwLowDateTime, now.dwHighDateTime}};
+    then.QuadPart -= 2ull * 3600 * 10000000;
+    FILETIME earlier = {then.LowPart, then.HighPart};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &earlier));
+    CloseHandle(file);
+    ASSERT_TRUE(WriteDib(nullptr, PathOf(L"b.bmp").c_str(), CanvasBitmap()));
+    ExpectOnlyFiles({L"a.ico", L"b.bmp"});
+}
+
+TEST(InterruptedSave, Child) {
+    WCHAR path[MAX_PATH];
+    if (!GetEnvironmentVariableW(L"PIXMORA_INTERRUPTED_SAVE", path, MAX_PATH))
+        GTEST_SKIP() << "run by Writers.AnInterruptedSaveLeavesTheOldFileAndItsNewFileGoesOnceOld";
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    BeforeSaveReplaces = [] { TerminateProcess(GetCurrentProcess(), 77); };
+    WriteIconFile(path, CanvasIcon());
+    ADD_FAILURE() << "the save was not ended before it replaced the file";
 }
 
 } // namespace

@@ -1,0 +1,161 @@
+// Putting a save's new file in place on desktop Windows and under Wine, where a file can be
+// reached through a symbolic link, have other names (hard links), and an owner and access
+// rights that a file made anew would not have.
+//
+// The new file takes the target's place with MoveFileExW (MOVEFILE_REPLACE_EXISTING |
+// MOVEFILE_WRITE_THROUGH): one rename that never leaves the name missing, on the disk when
+// it returns. ReplaceFileW is not used: without a backup name it can fail after the target
+// was already removed (ERROR_UNABLE_TO_MOVE_REPLACEMENT), and under Wine it is the same rename
+// and keeps nothing more. Tried under Wine 8 on a Linux file of mode 0640 with a second hard
+// link: after either call the name holds a new file of mode 0644 and the link still holds the
+// old picture. A rename cannot do better, so a target whose other names, owner or access a
+// new file would not carry is instead written over in place, once the new bytes are safely
+// on the disk beside it.
+#include "files/files.h"
+#include <cstring>
+#include <cwchar>
+
+#define PIECE_BYTES 32768
+
+bool ResolveLinkedFile(const WCHAR* path, WCHAR* resolved) {
+    HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    WCHAR final[2 * PATH_CHARS];
+    DWORD length = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        length = GetFinalPathNameByHandleW(file, final, 2 * PATH_CHARS, FILE_NAME_NORMALIZED);
+        CloseHandle(file);
+    }
+    if (length == 0 || length >= 2 * PATH_CHARS) {
+        // A name that leads to no file yet, or one the platform cannot follow.
+        if (wcslen(path) >= PATH_CHARS) return false;
+        wcscpy(resolved, path);
+        return true;
+    }
+    // The final name comes in the long form: \\?\C:\... or \\?\UNC\server\share\...
+    const WCHAR* name = final;
+    WCHAR unc[2 * PATH_CHARS];
+    if (wcsncmp(final, L"\\\\?\\UNC\\", 8) == 0) {
+        unc[0] = L'\\';
+        wcscpy(unc + 1, final + 7);
+        name = unc;
+    } else if (wcsncmp(final, L"\\\\?\\", 4) == 0) {
+        name = final + 4;
+    }
+    if (wcslen(name) >= PATH_CHARS) return false;
+    wcscpy(resolved, name);
+    return true;
+}
+
+// The owner and access rights of a file, as the platform describes them; none where it has
+// none to give.
+static PSECURITY_DESCRIPTOR OwnerAndAccess(const WCHAR* path, DWORD* size) {
+    const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD needed = 0;
+    GetFileSecurityW(path, wanted, nullptr, 0, &needed);
+    if (needed == 0) return nullptr;
+    PSECURITY_DESCRIPTOR descriptor = LocalAlloc(LPTR, needed);
+    if (descriptor && !GetFileSecurityW(path, wanted, descriptor, needed, &needed)) {
+        LocalFree(descriptor);
+        return nullptr;
+    }
+    *size = needed;
+    return descriptor;
+}
+
+// Whether putting the new file in the target's place would lose something of the target's
+// own: its other names, or an owner or access rights the new file (made with the folder's
+// defaults) does not have. Under Wine the access rights reflect the Linux mode.
+static bool ReplacingLosesIdentity(const WCHAR* temp, const WCHAR* target) {
+    HANDLE file = CreateFileW(target, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION information;
+    bool linked = GetFileInformationByHandle(file, &information) && information.nNumberOfLinks > 1;
+    CloseHandle(file);
+    if (linked) return true;
+    DWORD oldSize = 0, newSize = 0;
+    PSECURITY_DESCRIPTOR old = OwnerAndAccess(target, &oldSize);
+    PSECURITY_DESCRIPTOR made = OwnerAndAccess(temp, &newSize);
+    bool differ = old && made && (oldSize != newSize || memcmp(old, made, oldSize) != 0);
+    if (old) LocalFree(old);
+    if (made) LocalFree(made);
+    return differ;
+}
+
+static bool CopyRange(HANDLE from, HANDLE to, LONGLONG start, LONGLONG end, BYTE* buffer) {
+    LARGE_INTEGER at;
+    at.QuadPart = start;
+    if (!SetFilePointerEx(from, at, nullptr, FILE_BEGIN) ||
+        !SetFilePointerEx(to, at, nullptr, FILE_BEGIN))
+        return false;
+    while (start < end) {
+        DWORD piece = end - start < PIECE_BYTES ? (DWORD)(end - start) : PIECE_BYTES, done = 0;
+        if (!ReadFile(from, buffer, piece, &done, nullptr) || done != piece ||
+            !WriteFile(to, buffer, piece, &done, nullptr) || done != piece)
+            return false;
+        start += piece;
+    }
+    return true;
+}
+
+static bool CutAt(HANDLE file, LONGLONG length) {
+    LARGE_INTEGER at;
+    at.QuadPart = length;
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
+
+// Writes the new bytes over the target's own, so the file keeps its names, owner and access.
+// Bytes beyond the old end are added first: when the disk cannot take them the file is cut
+// back to its old length and nothing else was touched; the rest overwrites room the file
+// already has.
+static int WriteIntoPlace(const WCHAR* temp, const WCHAR* target) {
+    HANDLE to =
+        CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (to == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION ? SAVE_IN_USE : SAVE_REPLACE_FAILED;
+    HANDLE from =
+        CreateFileW(temp, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    BYTE* buffer = (BYTE*)LocalAlloc(LMEM_FIXED, PIECE_BYTES);
+    LARGE_INTEGER oldSize, newSize;
+    int result = SAVE_WRITE_FAILED;
+    if (from != INVALID_HANDLE_VALUE && buffer && GetFileSizeEx(to, &oldSize) &&
+        GetFileSizeEx(from, &newSize)) {
+        LONGLONG kept = oldSize.QuadPart < newSize.QuadPart ? oldSize.QuadPart : newSize.QuadPart;
+        if (!CopyRange(from, to, kept, newSize.QuadPart, buffer) || !FlushFileBuffers(to))
+            CutAt(to, oldSize.QuadPart);
+        else if (CopyRange(from, to, 0, kept, buffer) && CutAt(to, newSize.QuadPart) &&
+                 FlushFileBuffers(to))
+            result = SAVE_DONE;
+    }
+    if (buffer) LocalFree(buffer);
+    if (from != INVALID_HANDLE_VALUE) CloseHandle(from);
+    CloseHandle(to);
+    return result;
+}
+
+// Whether another program holds the file open and lets nobody replace it.
+static bool HeldByAnotherProgram(const WCHAR* target) {
+    HANDLE file =
+        CreateFileW(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+int ReplaceWithNewFile(const WCHAR* temp, const WCHAR* target) {
+    DWORD attributes = GetFileAttributesW(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return MoveFileExW(temp, target, MOVEFILE_WRITE_THROUGH) ? SAVE_DONE : SAVE_REPLACE_FAILED;
+    if (ReplacingLosesIdentity(temp, target)) return WriteIntoPlace(temp, target);
+    // The attributes a user can see travel with the picture.
+    DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (kept) SetFileAttributesW(temp, kept);
+    if (MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return SAVE_DONE;
+    return HeldByAnotherProgram(target) ? SAVE_IN_USE : SAVE_REPLACE_FAILED;
+}
