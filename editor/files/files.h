@@ -70,8 +70,11 @@ extern IconEntry* IconEntries;
 extern int SelectedIconImage;
 extern bool IconHasTransparency;
 
-// Whether a held image is stored as PNG (held and written back as it is, never edited).
+// Whether a held image is stored as PNG (decoded when chosen, written as PNG again).
 bool IsPngImage(const IconEntry* entry);
+// The size and bit count of a held image in BMP form, as its bytes give them; false for a PNG
+// image or one that is not sound.
+bool BmpImageShape(const IconEntry* entry, int* width, int* height, int* bits);
 // The AND mask that follows a decoded icon image (the form EditImage holds).
 BYTE* EditImageMask(BYTE* image);
 

@@ -8,27 +8,19 @@
 
 static const WCHAR IconCaption[] = L"Mosaro";
 
-// The height of a BMP image: its header counts the colour and mask halves together, unless
-// it gives the directory's own height.
-static int StoredImageHeight(const IconEntry* entry) {
-    int stored = (int)ReadLE32(entry->ImageData + 8);
-    int listed = entry->bHeight ? entry->bHeight : 256;
-    if (stored == listed) return stored;
-    return stored / 2 ? stored / 2 : stored;
-}
-
 static int PngBitsPerPixel(const PngHeader* header) {
     static const int Samples[7] = {1, 0, 3, 1, 2, 0, 4};
     return header->ColourType <= 6 ? header->Depth * Samples[header->ColourType] : 0;
 }
 
+// An image left with edits is told as it now is; any other as its file bytes give it.
 bool IconImageFactsOf(int index, IconImageFacts* facts) {
     if (!IconEntries || index < 0 || index >= IconDirectory.idCount) return false;
     const IconEntry* e = &IconEntries[index];
     *facts = IconImageFacts{};
     facts->Png = IsPngImage(e);
     PngHeader png;
-    if (e->EditImage) {
+    if (e->Edited && e->EditImage) {
         facts->Width = DibWidth(e->EditImage);
         facts->Height = DibHeight(e->EditImage);
         facts->Bits = DibBitCount(e->EditImage);
@@ -38,11 +30,7 @@ bool IconImageFactsOf(int index, IconImageFacts* facts) {
         facts->Bits = PngBitsPerPixel(&png);
         if (png.ColourType == 3) facts->Colours = 1 << png.Depth;
         return true;
-    } else if (!facts->Png && e->ImageData && e->dwBytesInRes >= 40) {
-        facts->Width = (int)ReadLE32(e->ImageData + 4);
-        facts->Height = StoredImageHeight(e);
-        facts->Bits = ReadLE16(e->ImageData + 14);
-    } else {
+    } else if (!BmpImageShape(e, &facts->Width, &facts->Height, &facts->Bits)) {
         return false;
     }
     if (facts->Bits <= 8) facts->Colours = 1 << facts->Bits;
@@ -113,7 +101,7 @@ bool HoldImageAsIcon(int slot, const ImageToWrite* image) {
     // transparent ones), so the decoded copy is the canvas's own.
     entries->EditImage = copy;
     ReleaseHeldIcon();
-    IconDirectory = IconDir{0, 1, 1};
+    IconDirectory = IconDir{0, ICON_TYPE_ICON, 1};
     IconEntries = entries;
     SelectedIconImage = 0;
     return SelectIconImage(slot, 0);
@@ -123,6 +111,8 @@ bool AddIconImage(const ImageToWrite* image) {
     if (!IconEntries || IconDirectory.idCount >= 0xFFFF) return false;
     IconEntry entry;
     if (!MakeBmpEntry(image, &entry)) return false;
+    // A cursor's entry holds the hot spot there: the new image's is its top left corner.
+    if (IconDirectory.idType == ICON_TYPE_CURSOR) entry.wPlanes = entry.wBitCount = 0;
     int count = IconDirectory.idCount;
     IconEntry* grown = (IconEntry*)realloc(IconEntries, (count + 1) * sizeof(IconEntry));
     if (!grown) {

@@ -197,24 +197,25 @@ static PngProblem ReadOriginal(const BYTE* png, size_t size, Original* original)
 
 // One pixel of the PNG written: the original's where the user left the pixel alone (same
 // colour, alpha and mask as it was read with), else the image's colour, opaque or, where the
-// mask makes it transparent, with alpha 0.
-static void PutPixel(const BYTE* now, bool clear, const BYTE* was, bool wasClear,
+// mask makes it transparent, with alpha 0. True when the pixel was left alone.
+static bool PutPixel(const BYTE* now, bool clear, const BYTE* was, bool wasClear,
                      const WORD* deepWas, BYTE* out) {
     bool untouched = was && memcmp(now, was, 4) == 0 && clear == wasClear;
     if (deepWas) {
         WORD* w = (WORD*)out;
         if (untouched) {
             memcpy(w, deepWas, 8);
-            return;
+            return true;
         }
         w[0] = (WORD)(now[2] * 257);
         w[1] = (WORD)(now[1] * 257);
         w[2] = (WORD)(now[0] * 257);
         w[3] = clear ? 0 : 0xFFFF;
-        return;
+        return false;
     }
     memcpy(out, untouched ? was : now, 3);
     out[3] = untouched ? was[3] : clear ? 0 : 255;
+    return untouched;
 }
 
 PngProblem EncodeIconPng(const ImageToWrite* image, const BYTE* png, size_t pngSize, BYTE** data,
@@ -244,17 +245,27 @@ PngProblem EncodeIconPng(const ImageToWrite* image, const BYTE* png, size_t pngS
     size_t stride = (size_t)shape.Width * 4, maskStride = DibStride(shape.Width, 1);
     const BYTE* was = original.Image ? original.Image + 40 : nullptr;
     const BYTE* wasMask = was ? was + stride * shape.Height : nullptr;
+    bool untouched = was != nullptr;
     for (int y = 0; y < shape.Height; y++) {
         int row = shape.Height - 1 - y; // stored bottom-up, written top-down
         for (int x = 0; x < shape.Width; x++) {
             size_t at = row * stride + 4 * x;
-            PutPixel(now + at, Transparent(image->Mask, maskStride, x, row),
-                     was ? was + at : nullptr, Transparent(wasMask, maskStride, x, row),
-                     deep ? original.Deep + 4 * ((size_t)y * shape.Width + x) : nullptr,
-                     out + ((size_t)y * shape.Width + x) * pixelBytes);
+            untouched &=
+                PutPixel(now + at, Transparent(image->Mask, maskStride, x, row),
+                         was ? was + at : nullptr, Transparent(wasMask, maskStride, x, row),
+                         deep ? original.Deep + 4 * ((size_t)y * shape.Width + x) : nullptr,
+                         out + ((size_t)y * shape.Width + x) * pixelBytes);
         }
     }
-    bool written = WritePngPixels(shape.Width, shape.Height, deep, out, data, size);
+    // An image left alone throughout keeps its bytes as they were read.
+    bool written = false;
+    if (untouched && (*data = (BYTE*)malloc(pngSize)) != nullptr) {
+        memcpy(*data, png, pngSize);
+        *size = pngSize;
+        written = true;
+    } else if (!untouched) {
+        written = WritePngPixels(shape.Width, shape.Height, deep, out, data, size);
+    }
     free(out);
     free(now);
     FreeOriginal(&original);

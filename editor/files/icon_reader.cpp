@@ -1,6 +1,7 @@
 // Reads an icon file whole into the held icon and points a slot at one of its images. The
-// images are found through the directory and checked against the file; images stored as
-// PNG are held as they are, and the one chosen for editing is decoded into the canvas's form.
+// images are found through the directory and checked against the file; every image is held
+// as its file bytes, and the one chosen for editing, BMP or PNG, is decoded into the
+// canvas's form.
 #include "files/files.h"
 #include "base/report.h"
 #include <cstdlib>
@@ -12,11 +13,9 @@ int SelectedIconImage;
 bool IconHasTransparency;
 
 static const WCHAR IconCaption[] = L"Mosaro";
-static const BYTE PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 bool IsPngImage(const IconEntry* entry) {
-    return entry->ImageData && entry->dwBytesInRes >= 8 &&
-           memcmp(entry->ImageData, PngSignature, 8) == 0;
+    return IsPngData(entry->ImageData, entry->dwBytesInRes);
 }
 
 BYTE* EditImageMask(BYTE* image) {
@@ -52,6 +51,15 @@ static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* heigh
         }
     }
     return false;
+}
+
+bool BmpImageShape(const IconEntry* entry, int* width, int* height, int* bits) {
+    DibLayout layout;
+    size_t maskBytes;
+    if (IsPngImage(entry) || !CheckIconImage(entry, &layout, height, &maskBytes)) return false;
+    *width = layout.Width;
+    *bits = layout.SourceBits;
+    return true;
 }
 
 // A 32-bit image that carries alpha shows its fully transparent pixels as such, whatever
@@ -161,12 +169,20 @@ static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int co
 }
 
 // Every BMP image must be sound; the candidate is the first 32 pixels wide by its own
-// header, else the first one. -1 when a BMP image is broken, -2 when there is none.
+// header, else the first one. An icon of PNG images alone gives its first PNG 32 pixels wide,
+// else its first. -1 when a BMP image is broken.
 static int ChooseIconImage(IconEntry* entries, int count, bool cursor) {
-    int first = -2, wide = -2;
+    int first = -1, wide = -1, firstPng = -1, widePng = -1;
     for (int i = 0; i < count; i++) {
         IconEntry* e = &entries[i];
-        if (IsPngImage(e)) continue;
+        PngHeader png;
+        if (IsPngImage(e)) {
+            if (firstPng < 0) firstPng = i;
+            if (widePng < 0 && ReadPngHeader(e->ImageData, e->dwBytesInRes, &png) &&
+                png.Width == 32)
+                widePng = i;
+            continue;
+        }
         DibLayout layout;
         int height;
         size_t maskBytes;
@@ -175,7 +191,8 @@ static int ChooseIconImage(IconEntry* entries, int count, bool cursor) {
         if (first < 0) first = i;
         if (wide < 0 && layout.Width == 32) wide = i;
     }
-    return wide >= 0 ? wide : first;
+    if (first >= 0) return wide >= 0 ? wide : first;
+    return widePng >= 0 ? widePng : firstPng;
 }
 
 // Reads the directory and images into a new icon; the held icon is replaced only when the
@@ -221,12 +238,14 @@ static bool ReadIcon(FILE* file, const WCHAR* path, IconDir* directory, IconEntr
     bool noMemory = false;
     if (ReadIconImages(file, length, entries, count, &noMemory))
         candidate = ChooseIconImage(entries, count, cursor);
-    if (candidate == -2) {
+    // A PNG that cannot be decoded has been told of, naming the file.
+    if (candidate >= 0 && !noMemory && IsPngImage(&entries[candidate]) &&
+        !DecodePngImage(&entries[candidate], path)) {
         FreeEntries(entries, count);
-        ReportIconError(L"The icon holds no image in BMP form :%s", path, IconCaption);
         return false;
     }
-    if (candidate < 0 || noMemory || !DecodeIconImage(&entries[candidate], &noMemory)) {
+    if (candidate < 0 || noMemory ||
+        (!entries[candidate].EditImage && !DecodeIconImage(&entries[candidate], &noMemory))) {
         FreeEntries(entries, count);
         ReportIconError(noMemory ? L"Could not allocate any memory :%s" : L"Wrong Header size!:%s",
                         path, IconCaption);

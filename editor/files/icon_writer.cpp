@@ -1,5 +1,6 @@
 // Writes the image as an icon file: alone, or put back into the held icon in place of the
-// image chosen for editing, every other held image written back as it was read.
+// image chosen for editing, with the other images the user edited, each in its own form,
+// every other held image written back as it was read.
 #include "files/files.h"
 #include "base/report.h"
 #include <cstdlib>
@@ -131,8 +132,53 @@ static void ReportSaveFailure(int finished, const WCHAR* path) {
         ReportError(nullptr, L"Could not open a file :%s", path, L"Mosaro");
 }
 
-// The icon to write is put together in a copy of the held directory, so that a failed save
-// leaves the held icon as it was; it becomes the held icon once the file is in place.
+// The image an entry is written from besides the chosen one: the edited copy of an image
+// the user left for another; false for one written back as it was read.
+static bool EditedImageOf(const IconEntry* entry, ImageToWrite* image) {
+    if (!entry->Edited || !entry->EditImage) return false;
+    *image = ImageToWrite{(const BITMAPINFO*)entry->EditImage, DibBits(entry->EditImage),
+                          EditImageMask(entry->EditImage)};
+    return true;
+}
+
+// Builds an entry's bytes anew from the image, in the form it was read in: a PNG image as
+// PNG (the pixels the user left alone as they were), any other in BMP form. A cursor keeps
+// its hot spot. The old bytes are left for the caller.
+static bool RebuildEntry(const IconDir* directory, IconEntry* entry, const ImageToWrite* image) {
+    ImageShape shape;
+    if (!ImageShapeOf(image, &shape)) return false;
+    IconEntry was = *entry;
+    entry->ImageData = nullptr;
+    if (IsPngImage(&was)) {
+        BYTE* png = nullptr;
+        size_t size = 0;
+        if (EncodeIconPng(image, was.ImageData, was.dwBytesInRes, &png, &size) != PNG_OK ||
+            size > 0xFFFFFFFFu) {
+            free(png);
+            return false;
+        }
+        MakeIconEntry(0, shape.Width, shape.Height, 32, entry);
+        entry->bColorCount = 0;
+        entry->wPlanes = 1;
+        entry->dwBytesInRes = (DWORD)size;
+        entry->ImageData = png;
+    } else {
+        DWORD size = MakeIconEntry(0, shape.Width, shape.Height, shape.Bits, entry);
+        if (!StoreIconImage(true, entry, shape.Bits, shape.Width, shape.Height, size, image->Info,
+                            image->Bits, image->Mask))
+            return false;
+    }
+    if (directory->idType == ICON_TYPE_CURSOR) {
+        entry->wPlanes = was.wPlanes;
+        entry->wBitCount = was.wBitCount;
+    }
+    return true;
+}
+
+// The icon to write is put together in a copy of the held directory: the chosen image from
+// the canvas, each image left with edits from its copy, every other as it was read. A failed
+// save leaves the held icon as it was; the copy becomes the held icon once the file is in
+// place.
 bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
     ImageShape shape;
     bool shaped = ImageShapeOf(image, &shape);
@@ -146,26 +192,24 @@ bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
         return false;
     }
     IconDir directory = IconEntries ? IconDirectory : IconDir{0, ICON_TYPE_ICON, 1};
-    int chosen = IconEntries ? SelectedIconImage : 0;
-    IconEntry* entries = (IconEntry*)calloc(directory.idCount, sizeof(IconEntry));
+    int chosen = IconEntries ? SelectedIconImage : 0, count = directory.idCount;
+    IconEntry* entries = (IconEntry*)calloc(count, sizeof(IconEntry));
     if (!entries) {
         AbandonSafeSave(&save);
         return false;
     }
-    if (IconEntries) memcpy(entries, IconEntries, directory.idCount * sizeof(IconEntry));
-    IconEntry* target = &entries[chosen];
-    // A cursor's entry holds the image's hot spot where an icon's holds planes and bit count.
-    WORD hotSpotX = target->wPlanes, hotSpotY = target->wBitCount;
-    DWORD size = MakeIconEntry(0, shape.Width, shape.Height, shape.Bits, target);
-    if (directory.idType == ICON_TYPE_CURSOR) {
-        target->wPlanes = hotSpotX;
-        target->wBitCount = hotSpotY;
+    if (IconEntries) memcpy(entries, IconEntries, count * sizeof(IconEntry));
+    auto heldBytes = [](int i) { return IconEntries ? IconEntries[i].ImageData : nullptr; };
+    bool stored = true;
+    for (int i = 0; i < count && stored; i++) {
+        ImageToWrite edited;
+        if (i == chosen)
+            stored = RebuildEntry(&directory, &entries[i], image);
+        else if (EditedImageOf(&entries[i], &edited))
+            stored = RebuildEntry(&directory, &entries[i], &edited);
     }
-    target->ImageData = nullptr;
-    bool stored = StoreIconImage(true, target, shape.Bits, shape.Width, shape.Height, size,
-                                 image->Info, image->Bits, image->Mask);
-    DWORD offset = 6 + 16 * (DWORD)directory.idCount;
-    for (int i = 0; i < directory.idCount; i++) {
+    DWORD offset = 6 + 16 * (DWORD)count;
+    for (int i = 0; i < count; i++) {
         entries[i].dwImageOffset = offset;
         offset += entries[i].dwBytesInRes;
     }
@@ -174,16 +218,18 @@ bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
         finished = FinishSafeSave(&save);
     else
         AbandonSafeSave(&save);
+    // Each rebuilt entry has bytes of its own: the new ones go on failure, the old on success.
+    for (int i = 0; i < count; i++) {
+        if (entries[i].ImageData == heldBytes(i)) continue;
+        free(finished == SAVE_DONE ? heldBytes(i) : entries[i].ImageData);
+        entries[i].Edited = false;
+    }
     if (finished != SAVE_DONE) {
-        free(target->ImageData);
         free(entries);
         ReportSaveFailure(finished, path);
         return false;
     }
-    if (IconEntries) {
-        free(IconEntries[chosen].ImageData);
-        free(IconEntries);
-    }
+    free(IconEntries);
     IconDirectory = directory;
     IconEntries = entries;
     SelectedIconImage = chosen;

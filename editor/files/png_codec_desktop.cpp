@@ -122,12 +122,50 @@ static bool CopyStreamBytes(IStream* stream, BYTE** data, size_t* size) {
     return *data != nullptr;
 }
 
+static bool EncodePixels(IWICImagingFactory* factory, int width, int height, bool deep,
+                         const BYTE* pixels, BYTE** data, size_t* size);
+
+// Some codecs (Wine 8's) store 16-bit samples in the order they are given, where a PNG wants
+// the high byte first, instead of the machine's order the decoder gives: one pixel written
+// and read back tells whether the words must be turned before they are handed over.
+static bool DeepWordsTurned(IWICImagingFactory* factory) {
+    static int turned = -1;
+    if (turned >= 0) return turned == 1;
+    const WORD probe[4] = {0x0102, 0x0304, 0x0506, 0x0708};
+    WORD back[4] = {};
+    BYTE* png = nullptr;
+    size_t size = 0;
+    if (EncodePixels(factory, 1, 1, true, (const BYTE*)probe, &png, &size) &&
+        ReadPngPixels(png, size, 1, 1, true, (BYTE*)back) == PNG_OK)
+        turned = back[0] == 0x0201 ? 1 : 0;
+    free(png);
+    return turned == 1;
+}
+
 bool WritePngPixels(int width, int height, bool deep, const BYTE* pixels, BYTE** data,
                     size_t* size) {
     *data = nullptr;
     *size = 0;
     IWICImagingFactory* factory = Factory();
     if (!factory) return false;
+    if (!deep || !DeepWordsTurned(factory))
+        return EncodePixels(factory, width, height, deep, pixels, data, size);
+    size_t words = (size_t)width * height * 4;
+    WORD* turned = (WORD*)malloc(words * 2);
+    if (!turned) return false;
+    for (size_t i = 0; i < words; i++) {
+        WORD w = ((const WORD*)pixels)[i];
+        turned[i] = (WORD)(w >> 8 | w << 8);
+    }
+    bool written = EncodePixels(factory, width, height, deep, (const BYTE*)turned, data, size);
+    free(turned);
+    return written;
+}
+
+static bool EncodePixels(IWICImagingFactory* factory, int width, int height, bool deep,
+                         const BYTE* pixels, BYTE** data, size_t* size) {
+    *data = nullptr;
+    *size = 0;
     IStream* stream = nullptr;
     IWICBitmapEncoder* encoder = nullptr;
     IWICBitmapFrameEncode* frame = nullptr;

@@ -45,7 +45,7 @@ def convert(data, *args):
 
 
 def samples16(png):
-    out = convert(png, "-depth", "16", "rgba:-")
+    out = convert(png, "-depth", "16", "-endian", "MSB", "rgba:-")
     return list(struct.unpack(">%dH" % (len(out) // 2), out))
 
 
@@ -93,7 +93,7 @@ def generate(folder):
     palette = Image.new("P", (16, 16))
     palette.putpalette([0, 0, 0, 255, 255, 0, 0, 128, 255])
     palette.putdata([(x + y) % 3 for y in range(16) for x in range(16)])
-    png_icon("pil_palette.ico", 16, (0, 0), (1, 0), png_bytes(palette, transparency=0))
+    png_icon("pil_palette.ico", 16, (1, 1), (1, 0), png_bytes(palette, transparency=0))
     png_icon("pil_grey.ico", 48, (2, 3), (4, 4), png_bytes(graded(48, 48).convert("L")))
     png_icon("pil_grey_alpha.ico", 16, (3, 0), (5, 0), png_bytes(graded(16, 16).convert("LA")))
     png_icon("pil_rgb_1x1.ico", 1, (0, 0), (-1, -1), png_bytes(Image.new("RGB", (1, 1), (9, 99, 199))))
@@ -117,7 +117,7 @@ def generate(folder):
         sources.append(os.path.join(out, "clear%d.png" % size))
         picture(size, size, transparent=True).save(sources[-1])
     subprocess.run(["convert", *sources, os.path.join(out, "im_two.ico")], check=True)
-    for size, paint, clear in ((32, (1, 0), (3, 1)), (16, (2, 2), (4, 1))):
+    for size, paint, clear in ((32, (1, 0), (4, 1)), (16, (2, 2), (4, 1))):
         im = Image.open(os.path.join(out, "im_two.ico"))
         im.size = (size, size)
         listed("im_two.ico", size, size, paint, clear, im.convert("RGBA").tobytes())

@@ -4,6 +4,7 @@
 // pixel, one pixel is painted and one made transparent, and the icon is saved for them to
 // read back. The folder comes in PIXMORA_INTEROP_DIR.
 #include "e2e_session.h"
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -18,7 +19,9 @@ struct ImageToEdit {
 std::wstring InteropFolder() {
     WCHAR folder[MAX_PATH] = {};
     GetEnvironmentVariableW(L"PIXMORA_INTEROP_DIR", folder, MAX_PATH);
-    return folder;
+    std::wstring path = folder;
+    std::replace(path.begin(), path.end(), L'/', L'\\'); // the save dialog takes no "/"
+    return path;
 }
 
 std::wstring Wide(const std::string& s) {

@@ -1,5 +1,5 @@
 // The icon reader: images found through the directory, the one to edit chosen by its own
-// header, PNG images held as they are, the whole mask looked at, and broken icons refused
+// header, PNG images decoded only when chosen, the whole mask looked at, and broken icons refused
 // with their message while the icon held before stays.
 #include "files/files.h"
 #include "files_test_support.h"
@@ -185,17 +185,45 @@ TEST_F(IconReader, ThirtyTwoBitImagesShowTheirAlphaAsTransparency) {
     EXPECT_EQ(RGB(0x12, 0x34, 0x56), NormalisedPixel(ImageSlots[0].Dib, 4, 9));
 }
 
-TEST_F(IconReader, PngImagesAreHeldAsTheyAreAndNeverChosen) {
-    IconImage png;
-    png.width = png.height = 32;
-    png.png = MakeSolidPng(32, 32, 0xFF0000FF);
-    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({png, FourBit(16, 16)}))));
+// A PNG image is held as its bytes and chosen only where no BMP image is: the first 32 wide,
+// else the first; it is decoded with a mask transparent where alpha is below 128.
+TEST_F(IconReader, PngImagesAreChosenOnlyWhereNoBmpImageIs) {
+    auto png = [](int side, DWORD rgba) {
+        IconImage image;
+        image.width = image.height = side;
+        image.png = MakeSolidPng(side, side, rgba);
+        return image;
+    };
+    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({png(32, 0xFF0000FF), FourBit(16, 16)}))));
     EXPECT_EQ(1, SelectedIconImage);
     EXPECT_TRUE(IsPngImage(&IconEntries[0]));
-    EXPECT_TRUE(std::equal(png.png.begin(), png.png.end(), IconEntries[0].ImageData));
-
-    ExpectRefused(MakeIconFile({png}), L"Mosaro", L"The icon holds no image in BMP form :%s",
-                  PathOf(L"bad.ico"));
+    EXPECT_EQ(nullptr, IconEntries[0].EditImage);
+    const struct {
+        std::vector<IconImage> images;
+        int chosen, side;
+        COLORREF colour;
+        bool clear;
+    } cases[] = {{{png(48, 0x00FF00FF), png(32, 0xFF0000FF), png(16, 0x0000FFFF)},
+                  1,
+                  32,
+                  RGB(255, 0, 0),
+                  false},
+                 {{png(48, 0x00FF0040), png(16, 0x0000FFFF)}, 0, 48, RGB(0, 255, 0), true}};
+    for (auto& c : cases) {
+        EXPECT_TRUE(Open(Write(L"png.ico", MakeIconFile(c.images))));
+        EXPECT_EQ(c.chosen, SelectedIconImage);
+        ASSERT_EQ(c.side, ImageSlots[0].Width);
+        EXPECT_EQ(32, DibBitCount(ImageSlots[0].Dib));
+        EXPECT_EQ(c.colour, NormalisedPixel(ImageSlots[0].Dib, c.side - 1, 0));
+        EXPECT_EQ(c.clear, MaskBit(ImageSlots[0].AndMask, c.side, c.side, c.side - 1, 0));
+        EXPECT_EQ(c.clear, IconHasTransparency);
+    }
+    Bytes cut = png(32, 0xFF0000FF).png;
+    cut.resize(cut.size() - 4);
+    IconImage damaged;
+    damaged.width = damaged.height = 32;
+    damaged.png = cut;
+    ExpectRefused(MakeIconFile({damaged}), L"Mosaro", L"Damaged PNG image :%s", PathOf(L"bad.ico"));
 }
 
 TEST_F(IconReader, BrokenIconsAreRefusedAndTheHeldIconStays) {
