@@ -169,6 +169,52 @@ std::string Editor::MaskRow(int y, int x0, int x1) {
     return row;
 }
 
+// ---- The Icon Images dialog ------------------------------------------------------------------
+
+void IconImages(std::function<void(HWND)> steps, std::vector<int> answers) {
+    HandleNextDialog(steps);
+    for (int button : answers)
+        AnswerNextBox(button);
+    Editor::MenuItem(L"&Canvas", L"Icon Images");
+}
+
+static void TapInside(HWND control, int x, int y) {
+    ParkCursor();
+    StylusDown(control, x, y);
+    StylusUp(control, x, y);
+    PumpMessages();
+}
+
+void TapControl(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    RECT r;
+    GetClientRect(control, &r);
+    TapInside(control, r.right / 2, r.bottom / 2);
+}
+
+void TapRow(HWND dialog, int row, bool twice) {
+    HWND list = GetDlgItem(dialog, IDC_IMAGE_LIST);
+    RECT r;
+    SendMessageW(list, LB_GETITEMRECT, row, (LPARAM)&r);
+    int x = r.left + 4, y = (r.top + r.bottom) / 2;
+    TapInside(list, x, y);
+    if (!twice) return;
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    StylusUp(list, x, y);
+    PumpMessages();
+}
+
+std::vector<std::wstring> Rows(HWND dialog) {
+    std::vector<std::wstring> rows;
+    HWND list = GetDlgItem(dialog, IDC_IMAGE_LIST);
+    for (int i = 0; i < (int)SendMessageW(list, LB_GETCOUNT, 0, 0); i++) {
+        wchar_t text[128] = {};
+        SendMessageW(list, LB_GETTEXT, i, (LPARAM)text);
+        rows.push_back(text);
+    }
+    return rows;
+}
+
 void ExpectNoFailureShown() {
     for (const SeenBox& box : SeenBoxes())
         EXPECT_NE((UINT)MB_ICONEXCLAMATION, box.icon)

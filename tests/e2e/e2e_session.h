@@ -78,6 +78,16 @@ class Editor : public testing::Test {
     std::wstring Folder;
 };
 
+// ---- The Icon Images dialog ------------------------------------------------------------------
+// Opens it through "Menu", "&Canvas", "Icon Images"; the steps must end it. The boxes it shows
+// on the way are answered with the buttons given.
+void IconImages(std::function<void(HWND)> steps, std::vector<int> answers = {});
+// Taps as a stylus does: a control in its middle, a row of the list (twice: the double tap
+// that edits the image).
+void TapControl(HWND dialog, int id);
+void TapRow(HWND dialog, int row, bool twice = false);
+std::vector<std::wstring> Rows(HWND dialog);
+
 // No message box told of a failure (dialogs and questions may have been shown).
 void ExpectNoFailureShown();
 

@@ -51,17 +51,12 @@ void ShowImageOfSize(int width, int height) {
     if (CanvasWidth == width && CanvasHeight == height) return;
     wchar_t size[32];
     swprintf(size, 32, L": %d x %d,", width, height);
-    HandleNextDialog([&](HWND dialog) {
-        HWND list = GetDlgItem(dialog, IDC_IMAGE_LIST);
-        int rows = (int)SendMessageW(list, LB_GETCOUNT, 0, 0);
-        for (int i = 0; i < rows; i++) {
-            wchar_t text[128] = {};
-            SendMessageW(list, LB_GETTEXT, i, (LPARAM)text);
-            if (wcsstr(text, size)) SendMessageW(list, LB_SETCURSEL, i, 0);
-        }
-        PressDialogButton(dialog, IDC_IMAGE_EDIT);
+    IconImages([&](HWND dialog) {
+        std::vector<std::wstring> rows = Rows(dialog);
+        for (size_t i = 0; i < rows.size(); i++)
+            if (rows[i].find(size) != std::wstring::npos) TapRow(dialog, (int)i);
+        TapControl(dialog, IDC_IMAGE_EDIT);
     });
-    Editor::MenuItem(L"&Canvas", L"Icon Images");
 }
 
 // The canvas holds the picture Pillow reads: every colour, alpha when it keeps it (32 bits),
