@@ -32,7 +32,6 @@ static void ScaleCanvasInto(BITMAPINFO* info, BYTE* bits, BYTE* mask, const BYTE
     int side = InfoWidth(info), width = InfoWidth(ImageInfo), height = InfoHeight(ImageInfo);
     bool keepIndices = InfoBitCount(ImageInfo) == 4;
     CopyMemory(InfoTable(info), keepIndices ? InfoTable(ImageInfo) : PaletteColors, 16 * 4);
-    GdiFlush(); // drawing calls may still be batched
     for (int y = 0; y < side; y++) {
         int sy = y * height / side;
         const BYTE* from = RowOf(ImageInfo, ImageBits, sy);

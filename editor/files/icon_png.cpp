@@ -145,9 +145,9 @@ static BYTE* BgraOf(const ImageToWrite* image, const ImageShape* shape) {
     bool drawn = false;
     if (dc) {
         HGDIOBJ old = SelectObject(dc, section);
+        // Returns a count, so it is never held back in a batch: the pixels are there at once.
         drawn = SetDIBitsToDevice(dc, 0, 0, shape->Width, shape->Height, 0, 0, 0, shape->Height,
                                   image->Bits, image->Info, DIB_RGB_COLORS) != 0;
-        GdiFlush();
         if (drawn) memcpy(out, sectionBits, bytes);
         SelectObject(dc, old);
         DeleteDC(dc);

@@ -255,3 +255,26 @@ TEST_F(Editor, DamagedPngImagesAreToldAndChangeNothing) {
         Modified = 0;
     }
 }
+
+// A PNG image given another size on the canvas (Canvas Size makes it 16 colours) is still
+// written as PNG, at its new size, every pixel as the canvas has it.
+TEST_F(Editor, APngImageResizedIsWrittenAsPngOfItsNewSize) {
+    IconImage png;
+    png.width = png.height = 32;
+    png.png = MakeSolidPng(32, 32, 0xFF0000FF);
+    ChooseFile(Write(L"red.ico", MakeIconFile({png})));
+    File(L"&Open a ICON file");
+    HandleNextDialog([](HWND dialog) { PressDialogButton(dialog, IDC_SIZE_16); });
+    MenuItem(L"&Canvas", L"Canvas Size");
+    ASSERT_EQ(16, CanvasWidth);
+    Bytes file = SaveAs(CMD_SAVE_ICON, PathOf(L"small.ico"));
+    ASSERT_EQ(1, IconFileImageCount(file));
+    EXPECT_EQ(16, file[6]);
+    BYTE* image = nullptr;
+    ASSERT_EQ(PNG_OK, DecodeIconPng(&file[22], file.size() - 22, &image));
+    EXPECT_EQ(16, DibWidth(image));
+    EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(image, 15, 15));
+    EXPECT_FALSE(MaskBit(EditImageMask(image), 16, 16, 15, 15));
+    free(image);
+    ExpectNoFailureShown();
+}
