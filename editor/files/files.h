@@ -108,6 +108,9 @@ bool KeepEditedImage(int slot, const ImageToWrite* image);
 // Makes image i the chosen one, decoding it when it is not yet, and points the slot at it.
 // A PNG that cannot be decoded is reported naming the file; nothing changes then.
 bool SwitchIconImage(int slot, int index, const WCHAR* name);
+// Decodes an entry in BMP form into its EditImage (header, table, bits, AND mask); false when
+// it cannot be decoded or memory is lacking (*noMemory tells which).
+bool DecodeIconImage(IconEntry* entry, bool* noMemory);
 // Decodes an entry stored as PNG into its EditImage, telling the user of a failure.
 bool DecodePngImage(IconEntry* entry, const WCHAR* name);
 

@@ -6,6 +6,7 @@ set(FILES_SOURCES
     files/file_replace_desktop.cpp
     files/bitmap_reader.cpp
     files/icon_reader.cpp
+    files/icon_bmp.cpp
     files/icon_writer.cpp
     files/icon_images.cpp
     files/icon_png.cpp
