@@ -86,6 +86,53 @@ static void CopyImageUnscaled(HDC dc) {
     DeleteDC(memory);
 }
 
+// Mesh lines in one call each batch: the lines of a large canvas at a small scale run to
+// thousands.
+#define MESH_BATCH 128
+
+// The mesh lines that meet the rectangle `clip` of the canvas (screen pixels). Each line lies
+// on the last screen row or column of a cell; only its stretch inside the clip is drawn,
+// which leaves the same pixels as the whole line would.
+static void DrawMeshIn(HDC dc, int scale, const RECT* clip) {
+    HPEN pen = CreatePen(PS_SOLID, 1, MESH_COLOR);
+    if (!pen) return;
+    HGDIOBJ previous = SelectObject(dc, pen);
+    SetROP2(dc, R2_COPYPEN);
+    int width = CanvasWidth * scale;
+    int height = CanvasHeight * scale;
+    int x0 = Clamp(clip->left, 0, width), x1 = Clamp(clip->right, 0, width);
+    int y0 = Clamp(clip->top, 0, height), y1 = Clamp(clip->bottom, 0, height);
+    POINT points[2 * MESH_BATCH];
+    DWORD counts[MESH_BATCH];
+    int lines = 0;
+    auto add = [&](int ax, int ay, int bx, int by) {
+        points[2 * lines] = POINT{ax, ay};
+        points[2 * lines + 1] = POINT{bx, by};
+        counts[lines++] = 2;
+        if (lines == MESH_BATCH) {
+            PolyPolyline(dc, points, counts, lines);
+            lines = 0;
+        }
+    };
+    // Only the lines between the first and last cell meeting the clip: a large canvas has
+    // thousands outside it.
+    if (x0 < x1)
+        for (int i = Clamp(y0 / scale - 1, 0, CanvasHeight); i < CanvasHeight - 1; i++) {
+            int y = (i + 1) * scale - 1;
+            if (y >= clip->bottom) break;
+            if (y >= clip->top) add(x0, y, x1, y);
+        }
+    if (y0 < y1)
+        for (int i = Clamp(x0 / scale - 1, 0, CanvasWidth); i < CanvasWidth - 1; i++) {
+            int x = (i + 1) * scale - 1;
+            if (x >= clip->right) break;
+            if (x >= clip->left) add(x, y0, x, y1);
+        }
+    if (lines) PolyPolyline(dc, points, counts, lines);
+    SelectObject(dc, previous);
+    DeleteObject(pen);
+}
+
 // The mesh is drawn through a device context of its own, which clips to the whole window.
 static void DrawMesh(HWND window, int scale) {
     HDC dc = GetDC(window);
@@ -93,37 +140,11 @@ static void DrawMesh(HWND window, int scale) {
     RECT clip;
     int kind = GetClipBox(dc, &clip);
     if (kind == ERROR) SetRect(&clip, 0, 0, CanvasWidth * scale, CanvasHeight * scale);
-    HPEN pen = CreatePen(PS_SOLID, 1, MESH_COLOR);
-    if (kind != NULLREGION && pen) {
-        HGDIOBJ previous = SelectObject(dc, pen);
-        SetROP2(dc, R2_COPYPEN);
-        int width = CanvasWidth * scale;
-        int height = CanvasHeight * scale;
-        // Each line lies on the last screen row or column of a cell; only the stretch of
-        // it inside the clip box is drawn, which leaves the same pixels.
-        int x0 = Clamp(clip.left, 0, width), x1 = Clamp(clip.right, 0, width);
-        int y0 = Clamp(clip.top, 0, height), y1 = Clamp(clip.bottom, 0, height);
-        for (int i = 0; i < CanvasHeight - 1; i++) {
-            int y = (i + 1) * scale - 1;
-            if (y >= clip.top && y < clip.bottom && x0 < x1) {
-                MoveToEx(dc, x0, y, nullptr);
-                LineTo(dc, x1, y);
-            }
-        }
-        for (int i = 0; i < CanvasWidth - 1; i++) {
-            int x = (i + 1) * scale - 1;
-            if (x >= clip.left && x < clip.right && y0 < y1) {
-                MoveToEx(dc, x, y0, nullptr);
-                LineTo(dc, x, y1);
-            }
-        }
-        SelectObject(dc, previous);
-    }
-    if (pen) DeleteObject(pen);
+    if (kind != NULLREGION) DrawMeshIn(dc, scale, &clip);
     ReleaseDC(window, dc);
 }
 
-// Steps shared by the full paint and the live repaint after the image itself.
+// Steps shared by the full paint and the whole live repaint after the image itself.
 static void DrawOverlays(HWND window, HDC dc, int scale) {
     DrawSelectionOverlay(window, dc, scale);
     if (MeshOn) DrawMesh(window, scale);
@@ -139,7 +160,100 @@ void PaintCanvas(HWND window, HDC dc, int scale) {
         if (ImageWindows[i]) RedrawWindow(ImageWindows[i], nullptr, nullptr, RDW_UPDATENOW);
 }
 
-void RepaintCanvas(HWND window, HDC dc, int scale) {
+void RefreshViews(HWND canvas, BOOL erase) {
+    UINT flags = RDW_INVALIDATE | (erase ? RDW_ERASE : 0);
+    if (canvas) RedrawWindow(canvas, nullptr, nullptr, flags);
+    for (int i = 1; i < 3; i++)
+        if (ImageWindows[i]) RedrawWindow(ImageWindows[i], nullptr, nullptr, flags);
+}
+
+// ---- The live repaint of a stroke -----------------------------------------------------------
+// A move redraws only the cells it changed, each with what lies over it (the frame or the
+// floating block, the mesh), and the monitors only the matching pixels. Cells a move did not
+// change show the same pixels whether redrawn or not, the masked view's quirk included: a
+// transparent cell keeps what the screen showed, so redrawing it changes nothing either.
+
+int WholeLiveRepaint;
+
+#define MAX_CHANGED 8
+static RECT Changed[MAX_CHANGED]; // image cells, disjoint or not, none empty
+static int ChangedCount;
+static bool AllChanged;
+
+static LONGLONG Area(const RECT* r) {
+    return (LONGLONG)(r->right - r->left) * (r->bottom - r->top);
+}
+
+// Two rectangles become one when their union box holds no more cells than both do: one
+// inside the other, or neighbours along a whole side (a frame's edge before and after).
+static bool MergeInto(RECT* into, const RECT* r) {
+    RECT box;
+    UnionRect(&box, into, r);
+    if (Area(&box) > Area(into) + Area(r)) return false;
+    *into = box;
+    return true;
+}
+
+void MarkCellsChanged(int left, int top, int right, int bottom) {
+    // Far past any canvas, so that scaling stays inside int.
+    const int limit = 0x10000;
+    RECT r = {Clamp(left, -limit, limit), Clamp(top, -limit, limit), Clamp(right, -limit, limit),
+              Clamp(bottom, -limit, limit)};
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    for (int i = 0; i < ChangedCount; i++) {
+        if (!MergeInto(&Changed[i], &r)) continue;
+        // The grown rectangle may now take in others.
+        r = Changed[i];
+        Changed[i] = Changed[--ChangedCount];
+        MarkCellsChanged(r.left, r.top, r.right, r.bottom);
+        return;
+    }
+    if (ChangedCount == MAX_CHANGED) {
+        for (int i = 1; i < ChangedCount; i++)
+            UnionRect(&Changed[0], &Changed[0], &Changed[i]);
+        ChangedCount = 1;
+        UnionRect(&Changed[0], &Changed[0], &r);
+        return;
+    }
+    Changed[ChangedCount++] = r;
+}
+
+void MarkAllCellsChanged() {
+    AllChanged = true;
+}
+
+static void ForgetChangedCells() {
+    ChangedCount = 0;
+    AllChanged = false;
+}
+
+// The cells of the canvas that dc shows, past the image's edge too (a frame may reach there).
+static bool ShownCells(HDC dc, int scale, RECT* cells) {
+    RECT clip;
+    int kind = GetClipBox(dc, &clip);
+    if (kind == NULLREGION) return false;
+    if (kind == ERROR) SetRect(&clip, 0, 0, CanvasWidth * scale, CanvasHeight * scale);
+    SetRect(cells, clip.left / scale - 1, clip.top / scale - 1, clip.right / scale + 1,
+            clip.bottom / scale + 1);
+    return true;
+}
+
+// Image, overlay and mesh of the cells `cells`, in that order, as the whole repaint draws them.
+static void RepaintCells(HDC dc, int scale, const RECT* cells) {
+    RECT image = {0, 0, CanvasWidth, CanvasHeight}, part;
+    if (IntersectRect(&part, cells, &image)) {
+        RECT dst = Magnified(&part, scale);
+        DrawImagePart(dc, &dst, &part, TransparencyMode);
+    }
+    DrawSelectionOverlayIn(dc, scale, cells);
+    if (MeshOn) {
+        RECT clip = Magnified(cells, scale);
+        DrawMeshIn(dc, scale, &clip);
+    }
+}
+
+// Today's whole live repaint, kept as the reference the tests compare the cut one with.
+static void RepaintWhole(HWND window, HDC dc, int scale) {
     DrawMagnified(dc, scale, TransparencyMode);
     DrawOverlays(window, dc, scale);
     for (int i = 1; i <= 2; i++)
@@ -148,9 +262,26 @@ void RepaintCanvas(HWND window, HDC dc, int scale) {
                          RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void RefreshViews(HWND canvas, BOOL erase) {
-    UINT flags = RDW_INVALIDATE | (erase ? RDW_ERASE : 0);
-    if (canvas) RedrawWindow(canvas, nullptr, nullptr, flags);
-    for (int i = 1; i < 3; i++)
-        if (ImageWindows[i]) RedrawWindow(ImageWindows[i], nullptr, nullptr, flags);
+void RepaintCanvas(HWND window, HDC dc, int scale) {
+    if (WholeLiveRepaint) {
+        ForgetChangedCells();
+        RepaintWhole(window, dc, scale);
+        return;
+    }
+    RECT shown;
+    bool visible = ShownCells(dc, scale, &shown);
+    if (AllChanged) {
+        ForgetChangedCells();
+        if (visible) RepaintCells(dc, scale, &shown);
+        RepaintMonitors(nullptr);
+        return;
+    }
+    if (!ChangedCount) return;
+    RECT all = Changed[0], part;
+    for (int i = 0; i < ChangedCount; i++) {
+        UnionRect(&all, &all, &Changed[i]);
+        if (visible && IntersectRect(&part, &Changed[i], &shown)) RepaintCells(dc, scale, &part);
+    }
+    ForgetChangedCells();
+    RepaintMonitors(&all);
 }

@@ -47,25 +47,30 @@ static void FramePass(HDC dc, const RECT* r, int scale, int start, const RECT* c
     }
 }
 
-void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale) {
-    RECT r = {left, top, right, bottom};
-    if (right <= left || bottom <= top) return; // no pixel selected, nothing to frame
-    RECT clip;
-    int kind = GetClipBox(dc, &clip);
-    if (kind == NULLREGION) return;
-    if (kind == ERROR) SetRect(&clip, left * scale, top * scale, right * scale, bottom * scale);
+void DrawSelectionFrameIn(HDC dc, const RECT* frame, int scale, const RECT* clip) {
+    if (frame->right <= frame->left || frame->bottom <= frame->top)
+        return; // no pixel selected, nothing to frame
     HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
     HPEN white = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     if (black && white) {
         HGDIOBJ previousPen = SelectObject(dc, black);
         HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-        FramePass(dc, &r, scale, 0, &clip);
+        FramePass(dc, frame, scale, 0, clip);
         SelectObject(dc, white);
         SelectObject(dc, GetStockObject(WHITE_BRUSH));
-        FramePass(dc, &r, scale, 1, &clip);
+        FramePass(dc, frame, scale, 1, clip);
         SelectObject(dc, previousPen);
         SelectObject(dc, previousBrush);
     }
     if (black) DeleteObject(black);
     if (white) DeleteObject(white);
+}
+
+void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale) {
+    RECT r = {left, top, right, bottom};
+    RECT clip;
+    int kind = GetClipBox(dc, &clip);
+    if (kind == NULLREGION) return;
+    if (kind == ERROR) SetRect(&clip, left * scale, top * scale, right * scale, bottom * scale);
+    DrawSelectionFrameIn(dc, &r, scale, &clip);
 }

@@ -3,12 +3,15 @@
 #include "canvas/canvas.h"
 #include "shell/editor_state.h"
 #include "files/files.h"
+#include <algorithm>
 
 int StrokeActive;
 static POINT StrokeAnchor;
 static POINT StrokePoint;
 static COLORREF MaskPixelColor;
-static int StrokeScale; // screen pixels per image pixel while the stroke lasts
+static int StrokeScale;   // screen pixels per image pixel while the stroke lasts
+static POINT StrokePixel; // the image pixel of the press or the latest move
+static RECT FigureCells;  // what the rubber band's figure may cover; empty before the first
 
 static int StrokeTool;
 static int StrokeEnding; // the release is under way; its ReleaseCapture must not end it twice
@@ -72,6 +75,7 @@ static void FreeStrokeObjects(HWND canvas) {
     if (StrokeOwnsPen) DeleteObject(StrokePen);
     if (StrokeOwnsBrush) DeleteObject(StrokeBrush);
     if (StrokeWindowDC) ReleaseDC(canvas, StrokeWindowDC);
+    ReleaseMonitorDCs();
     StrokeMemoryDC = StrokeWindowDC = nullptr;
     StrokePen = nullptr;
     StrokeBrush = nullptr;
@@ -94,12 +98,41 @@ static bool TakeStrokeObjects(HWND canvas, int tool) {
     return PreviousBitmap && PreviousPen && PreviousBrush;
 }
 
+// How far past its points' box the stroke's pen may reach: a wide pen's half width, and a
+// cell more for rounding.
+static int PenReach() {
+    int width = TransparencyMode ? 1 : LineWidth;
+    return width > 1 ? width / 2 + 1 : 0;
+}
+
+// Marks the cells a line or figure between image pixels a and b may have drawn, `reach` past
+// their box (which takes b in, though GDI leaves the end point out).
+static RECT CellsBetween(POINT a, POINT b, int reach) {
+    RECT r = {std::min(a.x, b.x) - reach, std::min(a.y, b.y) - reach,
+              std::max(a.x, b.x) + 1 + reach, std::max(a.y, b.y) + 1 + reach};
+    MarkCellsChanged(r.left, r.top, r.right, r.bottom);
+    return r;
+}
+
 static void DrawFigure(POINT from, POINT to) {
     SetROP2(StrokeMemoryDC, R2_COPYPEN);
     if (StrokeTool == TOOL_RECT || StrokeTool == TOOL_FILLRECT)
         Rectangle(StrokeMemoryDC, from.x, from.y, to.x, to.y);
     else
         Ellipse(StrokeMemoryDC, from.x, from.y, to.x, to.y);
+    FigureCells = CellsBetween(from, to, PenReach() + 1);
+}
+
+// The rubber band: back to the bitmap as it was at the press where the last figure lay, then
+// the figure to the new point. A move in the cell of the one before changes nothing.
+static void MoveFigure(HWND canvas, POINT pixel) {
+    bool drawn = !IsRectEmpty(&FigureCells);
+    if (drawn && pixel.x == StrokePixel.x && pixel.y == StrokePixel.y) return;
+    if (drawn) {
+        RestoreSnapshotRows(canvas, StrokeMemoryDC, FigureCells.top, FigureCells.bottom);
+        MarkCellsChanged(FigureCells.left, FigureCells.top, FigureCells.right, FigureCells.bottom);
+    }
+    DrawFigure(PixelOf(StrokeAnchor), pixel);
 }
 
 void StrokePress(HWND canvas, LPARAM lParam, int scale) {
@@ -127,6 +160,8 @@ void StrokePress(HWND canvas, LPARAM lParam, int scale) {
     SetCapture(canvas);
     if (tool == TOOL_PEN) MoveToEx(StrokeMemoryDC, pixel.x, pixel.y, nullptr);
     StrokeAnchor = point;
+    StrokePixel = pixel;
+    SetRectEmpty(&FigureCells);
     StrokePoint = point;
     // Paste puts the block at the last press pixel, unless a block already floats.
     if (!Floating) PasteBase = PastePos = pixel;
@@ -138,14 +173,17 @@ void StrokeMove(HWND canvas, LPARAM lParam) {
     POINT pixel = PixelOf(point);
     StrokePoint = point;
     if (StrokeTool == TOOL_PEN) {
-        LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+        // A line to the pixel the pen stands on draws nothing.
+        if (pixel.x != StrokePixel.x || pixel.y != StrokePixel.y || PenReach()) {
+            LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+            CellsBetween(StrokePixel, pixel, PenReach());
+        }
     } else if (StrokeTool == TOOL_COPYRECT) {
         SelectMove(PixelOf(StrokeAnchor), pixel);
     } else {
-        // The rubber band: back to the bitmap as it was at the press, then the figure.
-        RestoreSnapshot(canvas, StrokeMemoryDC);
-        DrawFigure(PixelOf(StrokeAnchor), pixel);
+        MoveFigure(canvas, pixel);
     }
+    StrokePixel = pixel;
     RepaintCanvas(canvas, StrokeWindowDC, StrokeScale);
 }
 
@@ -167,6 +205,8 @@ void StrokeRelease(HWND canvas, LPARAM lParam) {
     } else {
         DrawFigure(anchor, pixel);
     }
+    // The release is repainted whole: it may place a floating block or drop the selection.
+    MarkAllCellsChanged();
     RepaintCanvas(canvas, StrokeWindowDC, StrokeScale);
     ReleaseCapture();
     FreeStrokeObjects(canvas);
