@@ -24,8 +24,13 @@ struct ImageSlot {
 extern ImageSlot ImageSlots[SLOT_COUNT];
 extern int CurrentSlot;
 extern HLOCAL SlotBitmapMemory[SLOT_COUNT]; // block of a bitmap file read into the slot
+// A large bitmap's pixels, read straight into a DIB section for the canvas to take over
+// (then the slot's Dib is the header and colour table alone, its Bits the section's pixels).
+extern HBITMAP SlotBitmapSection[SLOT_COUNT];
 
 void ReleaseSlot(int slot);
+// Lets go of the bitmap file read into the slot: its block and its section.
+void FreeSlotBitmap(int slot);
 // Puts the subsystem's state back to its start values: slots empty, no held icon, no names.
 void ResetFilesState();
 
@@ -120,6 +125,12 @@ DibProblem ParseDib(const BYTE* dib, size_t size, size_t pixelOffset, int iconHe
                     DibLayout* layout);
 // Writes the normalised image into out (OutSize bytes, zero-filled).
 void DecodeDib(const DibLayout* layout, BYTE* out);
+// Its parts: the 40-byte header and colour table (40 + OutTableBytes bytes); one stored row of
+// an uncompressed DIB into its form.
+void DecodeDibHead(const DibLayout* layout, BYTE* out);
+void DecodeDibRow(const DibLayout* layout, const BYTE* source, BYTE* target);
+// The stored rows already are the normalised form's rows (bar their order).
+bool DibRowsArePlain(const DibLayout* layout);
 
 // ---- File streams: wide names, pieces, safe replacement --------------------------------------
 // Opens under the ANSI name when the code page holds the name exactly, else the wide name.
