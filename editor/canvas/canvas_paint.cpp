@@ -35,15 +35,25 @@ static void StretchPart(HDC dc, const RECT* dst, const RECT* src, const void* bi
                   src->left, DibSourceY(info, src->top, h), w, h, bits, info, DIB_RGB_COLORS, rop);
 }
 
-static void DrawMaskedPart(HDC dc, const RECT* dst, const RECT* src) {
+// Image pixels the scratch bitmap already holds the masked picture of, for the live repaint
+// under way: it prepares them once for the canvas and both monitors. Empty otherwise.
+static RECT CompositeReady;
+
+// The scratch gets the image where opaque and black where transparent.
+static void PrepareComposite(HDC dc, const RECT* src) {
     HDC scratch = CreateCompatibleDC(dc);
     if (!scratch) return;
     HGDIOBJ previous = SelectObject(scratch, CompositeBitmap);
-    // The scratch gets the image where opaque and black where transparent.
     StretchPart(scratch, src, src, MaskBits, MaskInfo, NOTSRCCOPY);
     StretchPart(scratch, src, src, ImageBits, ImageInfo, SRCAND);
     SelectObject(scratch, previous);
     DeleteDC(scratch);
+}
+
+static void DrawMaskedPart(HDC dc, const RECT* dst, const RECT* src) {
+    RECT ready;
+    if (!IntersectRect(&ready, src, &CompositeReady) || !EqualRect(&ready, src))
+        PrepareComposite(dc, src);
     // Opaque cells turn black and then take the image; transparent cells keep what was there.
     StretchPart(dc, dst, src, MaskBits, MaskInfo, SRCAND);
     StretchPart(dc, dst, src, CompositeBits, CompositeInfo, SRCPAINT);
@@ -278,10 +288,19 @@ void RepaintCanvas(HWND window, HDC dc, int scale) {
     }
     if (!ChangedCount) return;
     RECT all = Changed[0], part;
-    for (int i = 0; i < ChangedCount; i++) {
+    for (int i = 1; i < ChangedCount; i++)
         UnionRect(&all, &all, &Changed[i]);
-        if (visible && IntersectRect(&part, &Changed[i], &shown)) RepaintCells(dc, scale, &part);
+    // The masked picture of what changed, and of the few pixels more a reduced monitor
+    // draws with it.
+    RECT image = {0, 0, CanvasWidth, CanvasHeight}, around = all;
+    InflateRect(&around, 3, 3);
+    if (TransparencyMode && MaskUsable() && IntersectRect(&around, &around, &image)) {
+        PrepareComposite(dc, &around);
+        CompositeReady = around;
     }
+    for (int i = 0; i < ChangedCount; i++)
+        if (visible && IntersectRect(&part, &Changed[i], &shown)) RepaintCells(dc, scale, &part);
     ForgetChangedCells();
     RepaintMonitors(&all);
+    SetRectEmpty(&CompositeReady);
 }
