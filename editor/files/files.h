@@ -15,7 +15,7 @@ struct ImageSlot {
     WCHAR Path[PATH_CHARS];
     WCHAR Title[TITLE_CHARS];
     BYTE* Dib;  // packed DIB of the loaded image, none when empty
-    BYTE* Bits; // first stored pixel row inside Dib
+    BYTE* Bits; // first stored pixel row: inside Dib, or in the slot's section (below)
     short Width;
     short Height;
     BYTE* AndMask; // icon only: the selected image's AND mask

@@ -166,15 +166,12 @@ class LiveRepaint : public testing::Test {
                                             GetModuleHandleW(nullptr), (LPVOID)(INT_PTR)d);
     }
 
+    // The fixture closes the monitors and puts the state back; the canvas and host are ours.
     void Close() {
-        for (int i = 0; i <= 2; i++)
-            if (ImageWindows[i]) SendMessageW(ImageWindows[i], WM_CLOSE, 0, 0);
+        CloseCanvas();
+        if (Canvas) SendMessageW(Canvas, WM_CLOSE, 0, 0);
         if (Host) DestroyWindow(Host);
         Host = Canvas = nullptr;
-        ImageWindows[0] = nullptr;
-        NoCanvas = 1;
-        TransparencyMode = 0;
-        PumpMessages();
     }
 
     // Sends a stylus message at a point of the script, its cells counted from the view's
