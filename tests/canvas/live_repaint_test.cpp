@@ -2,9 +2,10 @@
 // exactly what the whole repaint showed: after every move, the release and the full paint
 // after it, the canvas and both monitors read back pixel for pixel the same as with
 // `WholeLiveRepaint` set. Every tool, plain and masked (the masked view keeps what a cell
-// showed when it turns transparent), with and without the mesh, with nothing over the
-// picture, a selection frame or a floating block, at 32 x 32, on a 1024 x 1024 image
-// scrolled inside a small view, and at an odd size.
+// showed when it turns transparent), with nothing over the picture, a selection frame or a
+// floating block, with the mesh: at 32 x 32 (there also without the mesh, with a wide pen and
+// with strokes making cells opaque), on a 1024 x 1024 image scrolled inside a small view, and
+// at an odd size at scale 7.
 #include "canvas/canvas.h"
 #include "canvas_fixture.h"
 #include "shell/editor_state.h"
@@ -21,8 +22,8 @@ struct Size {
     int width, height, scale;
     int viewWidth, viewHeight;
     int scroll; // screen pixels the view is scrolled by, both ways
-    bool all;   // every view, with and without the mesh; else the plain view and the masked
-                // one that makes cells transparent, with the mesh
+    bool all;   // every view; else the plain view and the masked one that makes cells
+                // transparent
 };
 
 const Size Sizes[] = {{"32x32", 32, 32, 10, 330, 330, 0, true},
@@ -41,15 +42,17 @@ struct Stylus {
     int dx, dy;
 };
 
-// Moves inside the cell before, long segments, a stretch outside the window (clamped to the
-// image's top left, which the monitors show), past the image's right edge, back over what was
-// drawn, and a second stroke that starts outside the floating block.
+// Moves inside the cell before, long segments, a figure growing by a cell or two, a stretch
+// outside the window (clamped to the image's top left, which the monitors show), past the
+// image's right edge, back over what was drawn; and a second stroke whose first move draws a
+// large figure, which starts outside the floating block.
 const Stylus Script[] = {
-    {WM_LBUTTONDOWN, 3, 4, 5, 5}, {WM_MOUSEMOVE, 3, 4, 8, 2},     {WM_MOUSEMOVE, 6, 4, 1, 1},
-    {WM_MOUSEMOVE, 6, 9, 1, 1},   {WM_MOUSEMOVE, 12, 9, 4, 4},    {WM_MOUSEMOVE, 12, 9, 6, 8},
-    {WM_MOUSEMOVE, 2, 14, 0, 0},  {WM_MOUSEMOVE, -99, -99, 0, 0}, {WM_MOUSEMOVE, 40, 6, 0, 0},
-    {WM_MOUSEMOVE, 5, 5, 5, 5},   {WM_MOUSEMOVE, 5, 5, 5, 5},     {WM_LBUTTONUP, 8, 3, 5, 5},
-    {WM_LBUTTONDOWN, 9, 1, 5, 5}, {WM_MOUSEMOVE, 1, 1, 5, 5},     {WM_LBUTTONUP, 1, 1, 5, 5}};
+    {WM_LBUTTONDOWN, 3, 4, 5, 5},   {WM_MOUSEMOVE, 3, 4, 8, 2},   {WM_MOUSEMOVE, 6, 4, 1, 1},
+    {WM_MOUSEMOVE, 6, 9, 1, 1},     {WM_MOUSEMOVE, 12, 9, 4, 4},  {WM_MOUSEMOVE, 12, 9, 6, 8},
+    {WM_MOUSEMOVE, 20, 18, 0, 0},   {WM_MOUSEMOVE, 21, 20, 0, 0}, {WM_MOUSEMOVE, 2, 14, 0, 0},
+    {WM_MOUSEMOVE, -99, -99, 0, 0}, {WM_MOUSEMOVE, 40, 6, 0, 0},  {WM_MOUSEMOVE, 5, 5, 5, 5},
+    {WM_MOUSEMOVE, 5, 5, 5, 5},     {WM_LBUTTONUP, 8, 3, 5, 5},   {WM_LBUTTONDOWN, 9, 1, 5, 5},
+    {WM_MOUSEMOVE, 1, 8, 5, 5},     {WM_MOUSEMOVE, 1, 1, 5, 5},   {WM_LBUTTONUP, 1, 1, 5, 5}};
 
 // The view: a plain child that clips the canvas to itself.
 HWND MakeView(HWND host, int width, int height) {
@@ -262,10 +265,12 @@ TEST_F(LiveRepaint, ShowsWhatTheWholeRepaintShowedAfterEveryMove) {
         Start = MakePattern(size.width, size.height);
         Screen screen(Host);
         for (int view = 0; view < VIEW_COUNT; view++) {
-            if (!size.all && view != PLAIN && view != MASK_TRANSPARENT) continue;
+            bool mainView = view == PLAIN || view == MASK_TRANSPARENT;
+            if (!size.all && !mainView) continue;
             // The line width is nothing to the copy tool.
             int lastTool = view == PLAIN_WIDE_PEN ? TOOL_FILLELLIPSE : TOOL_COPYRECT;
-            for (int mesh = size.all ? 0 : 1; mesh <= 1; mesh++)
+            // Without the mesh: the plain and masked views at 32 x 32.
+            for (int mesh = size.all && mainView ? 0 : 1; mesh <= 1; mesh++)
                 for (int overlay = 0; overlay < OVERLAY_COUNT; overlay++)
                     for (int tool = TOOL_PEN; tool <= lastTool; tool++) {
                         SCOPED_TRACE(std::string(size.name) + ", " + ViewNames[view] +
