@@ -96,10 +96,6 @@ static void CopyImageUnscaled(HDC dc) {
     DeleteDC(memory);
 }
 
-// Mesh lines in one call each batch: the lines of a large canvas at a small scale run to
-// thousands.
-#define MESH_BATCH 128
-
 // The mesh lines that meet the rectangle `clip` of the canvas (screen pixels). Each line lies
 // on the last screen row or column of a cell; only its stretch inside the clip is drawn,
 // which leaves the same pixels as the whole line would.
@@ -112,33 +108,22 @@ static void DrawMeshIn(HDC dc, int scale, const RECT* clip) {
     int height = CanvasHeight * scale;
     int x0 = Clamp(clip->left, 0, width), x1 = Clamp(clip->right, 0, width);
     int y0 = Clamp(clip->top, 0, height), y1 = Clamp(clip->bottom, 0, height);
-    POINT points[2 * MESH_BATCH];
-    DWORD counts[MESH_BATCH];
-    int lines = 0;
-    auto add = [&](int ax, int ay, int bx, int by) {
-        points[2 * lines] = POINT{ax, ay};
-        points[2 * lines + 1] = POINT{bx, by};
-        counts[lines++] = 2;
-        if (lines == MESH_BATCH) {
-            PolyPolyline(dc, points, counts, lines);
-            lines = 0;
-        }
-    };
-    // Only the lines between the first and last cell meeting the clip: a large canvas has
-    // thousands outside it.
+    // Only the lines from the first cell meeting the clip on: a large canvas has thousands
+    // outside it.
     if (x0 < x1)
         for (int i = Clamp(y0 / scale - 1, 0, CanvasHeight); i < CanvasHeight - 1; i++) {
             int y = (i + 1) * scale - 1;
             if (y >= clip->bottom) break;
-            if (y >= clip->top) add(x0, y, x1, y);
+            POINT line[2] = {{x0, y}, {x1, y}};
+            if (y >= clip->top) Polyline(dc, line, 2);
         }
     if (y0 < y1)
         for (int i = Clamp(x0 / scale - 1, 0, CanvasWidth); i < CanvasWidth - 1; i++) {
             int x = (i + 1) * scale - 1;
             if (x >= clip->right) break;
-            if (x >= clip->left) add(x, y0, x, y1);
+            POINT line[2] = {{x, y0}, {x, y1}};
+            if (x >= clip->left) Polyline(dc, line, 2);
         }
-    if (lines) PolyPolyline(dc, points, counts, lines);
     SelectObject(dc, previous);
     DeleteObject(pen);
 }
