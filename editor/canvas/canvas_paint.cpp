@@ -96,6 +96,22 @@ static void CopyImageUnscaled(HDC dc) {
     DeleteDC(memory);
 }
 
+// One direction of the mesh: the lines after each of `cells` cells but the last, at `at` =
+// (cell + 1) * scale - 1 for `at` in low..high-1, each from `from` to `to` along the other
+// direction (rows when `rows`, else columns). Only the lines from the first cell meeting
+// low..high on are visited: a large canvas has thousands outside it.
+static void DrawMeshLines(HDC dc, int scale, int cells, int low, int high, int from, int to,
+                          bool rows) {
+    if (from >= to) return;
+    for (int i = Clamp(low / scale - 1, 0, cells); i < cells - 1; i++) {
+        int at = (i + 1) * scale - 1;
+        if (at >= high) break;
+        if (at < low) continue;
+        POINT line[2] = {{rows ? from : at, rows ? at : from}, {rows ? to : at, rows ? at : to}};
+        Polyline(dc, line, 2);
+    }
+}
+
 // The mesh lines that meet the rectangle `clip` of the canvas (screen pixels). Each line lies
 // on the last screen row or column of a cell; only its stretch inside the clip is drawn,
 // which leaves the same pixels as the whole line would.
@@ -108,22 +124,8 @@ static void DrawMeshIn(HDC dc, int scale, const RECT* clip) {
     int height = CanvasHeight * scale;
     int x0 = Clamp(clip->left, 0, width), x1 = Clamp(clip->right, 0, width);
     int y0 = Clamp(clip->top, 0, height), y1 = Clamp(clip->bottom, 0, height);
-    // Only the lines from the first cell meeting the clip on: a large canvas has thousands
-    // outside it.
-    if (x0 < x1)
-        for (int i = Clamp(y0 / scale - 1, 0, CanvasHeight); i < CanvasHeight - 1; i++) {
-            int y = (i + 1) * scale - 1;
-            if (y >= clip->bottom) break;
-            POINT line[2] = {{x0, y}, {x1, y}};
-            if (y >= clip->top) Polyline(dc, line, 2);
-        }
-    if (y0 < y1)
-        for (int i = Clamp(x0 / scale - 1, 0, CanvasWidth); i < CanvasWidth - 1; i++) {
-            int x = (i + 1) * scale - 1;
-            if (x >= clip->right) break;
-            POINT line[2] = {{x, y0}, {x, y1}};
-            if (x >= clip->left) Polyline(dc, line, 2);
-        }
+    DrawMeshLines(dc, scale, CanvasHeight, y0, clip->bottom, x0, x1, true);
+    DrawMeshLines(dc, scale, CanvasWidth, x0, clip->right, y0, y1, false);
     SelectObject(dc, previous);
     DeleteObject(pen);
 }
