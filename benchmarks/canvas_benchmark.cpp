@@ -1,6 +1,10 @@
-// Times how long the canvas takes to handle one stylus move with each tool, with the mesh
-// on and both monitors open, plain and masked, for a 32 x 32 image and a 1024 x 1024 one
-// scrolled inside a 480 x 600 view. Prints the median and the 99th percentile.
+// Times how long the canvas takes to handle one stylus move with each tool, with the mesh on
+// and both monitors open, plain and masked, for a 32 x 32 image and a 1024 x 1024 one scrolled
+// inside a 480 x 600 view; and, in the same run, the floor: drawing the visible canvas once
+// (one StretchDIBits), its mesh (one PolyPolyline) and both monitors straight into their
+// device contexts. Every case runs twice: with the machine's other core idle, and with a
+// thread spinning to keep it busy. Prints medians and 99th percentiles in milliseconds and as
+// ratios of the floor, and whether the targets hold.
 // Run: scripts/wine-run build/wineprefix build/benchmarks/canvas_benchmark.exe
 #include "canvas/canvas.h"
 #include "base/editor_state.h"
@@ -11,8 +15,18 @@
 #include <vector>
 
 #define MOVES_PER_TOOL 600
+#define FLOOR_RUNS 600
+// Every case runs this many times, the cases in turn, and the times of all runs are pooled:
+// a change of the machine's load during a run then weighs on every case alike.
+#define ROUNDS 3
 #define VIEW_WIDTH 480
 #define VIEW_HEIGHT 600
+
+// The targets: a move's median against the floor at 32 x 32, the large image's median against
+// the small one's, a move's 99th percentile against the floor's median.
+#define SMALL_MEDIAN_TARGET 0.3
+#define LARGE_MEDIAN_TARGET 1.2
+#define P99_TARGET 1.5
 
 static const char* ToolNames[TOOL_COUNT] = {"pen",     "rectangle",      "filled rectangle",
                                             "ellipse", "filled ellipse", "rectangle copy"};
@@ -29,10 +43,47 @@ static void Pump() {
     }
 }
 
-static double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to, LARGE_INTEGER frequency) {
-    return 1000.0 * (double)(to.QuadPart - from.QuadPart) / (double)frequency.QuadPart;
+static double Now() {
+    static LARGE_INTEGER frequency;
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    return 1000.0 * (double)count.QuadPart / (double)frequency.QuadPart;
 }
 
+struct Stats {
+    double median, p99;
+};
+
+typedef std::vector<double> Times;
+
+static Stats Summarise(Times times) {
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times[times.size() * 99 / 100]};
+}
+
+// ---- The other core ----------------------------------------------------------------------
+static volatile LONG Spinning;
+
+static DWORD WINAPI Spin(void*) {
+    while (Spinning) {
+    }
+    return 0;
+}
+
+static HANDLE StartSpinner() {
+    Spinning = 1;
+    return CreateThread(nullptr, 0, Spin, nullptr, 0, nullptr);
+}
+
+static void StopSpinner(HANDLE thread) {
+    Spinning = 0;
+    if (!thread) return;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+// ---- The windows ---------------------------------------------------------------------------
 struct Host {
     HWND main;
     HWND view;
@@ -40,8 +91,8 @@ struct Host {
 };
 
 // The windows as the editor lays them out: the view and the monitors in a main window, the
-// canvas in the view, scrolled by (scrollX, scrollY).
-static Host OpenHost(int size, int scrollX, int scrollY) {
+// canvas in the view, scrolled by (scroll, scroll).
+static Host OpenHost(int size, int scroll) {
     Host h = {};
     CanvasWidth = CanvasHeight = size;
     SizeChosen = 1;
@@ -52,7 +103,7 @@ static Host OpenHost(int size, int scrollX, int scrollY) {
     h.view = CreateWindowW(L"BenchHost", L"", WS_CHILD | WS_VISIBLE, 0, 0, VIEW_WIDTH, VIEW_HEIGHT,
                            h.main, nullptr, AppInstance, nullptr);
     h.canvas =
-        CreateWindowW(L"Canvas", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, -1 - scrollX, -1 - scrollY,
+        CreateWindowW(L"Canvas", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, -1 - scroll, -1 - scroll,
                       size * Scale + 2, size * Scale + 2, h.view, nullptr, AppInstance, nullptr);
     ImageWindows[0] = h.canvas;
     ImageWindows[1] =
@@ -81,50 +132,163 @@ static void UseMask(HWND canvas) {
     OpacityTool = 1;
 }
 
+// ---- The floor -------------------------------------------------------------------------------
+// The part of the image a window shows at `scale` pixels per image pixel (magnified) or one in
+// `divisor` (reduced).
+static RECT ShownPixels(HDC dc, int scale, int divisor) {
+    RECT clip, image = {0, 0, CanvasWidth, CanvasHeight};
+    GetClipBox(dc, &clip);
+    RECT pixels = {clip.left * divisor / scale, clip.top * divisor / scale,
+                   (clip.right * divisor + scale - 1) / scale,
+                   (clip.bottom * divisor + scale - 1) / scale};
+    IntersectRect(&pixels, &pixels, &image);
+    return pixels;
+}
+
+static void Stretch(HDC dc, const RECT& src, int scale, int divisor) {
+    int w = src.right - src.left, h = src.bottom - src.top;
+    StretchDIBits(dc, src.left * scale / divisor, src.top * scale / divisor, w * scale / divisor,
+                  h * scale / divisor, src.left, CanvasHeight - src.bottom, w, h, ImageBits,
+                  ImageInfo, DIB_RGB_COLORS, SRCCOPY);
+}
+
+// One StretchDIBits of the visible canvas, its mesh in one PolyPolyline, and both monitors
+// drawn straight into device contexts kept for the whole timing, as a stroke keeps them.
+static void TimeFloor(const Host& h, Times* times) {
+    HDC canvas = GetDC(h.canvas);
+    HDC monitors[2] = {GetDC(ImageWindows[1]), GetDC(ImageWindows[2])};
+    RECT cells = ShownPixels(canvas, Scale, 1);
+    RECT shown[2] = {ShownPixels(monitors[0], 1, 1), ShownPixels(monitors[1], 1, 2)};
+    std::vector<POINT> points;
+    std::vector<DWORD> counts;
+    for (int y = cells.top; y < cells.bottom && y < CanvasHeight - 1; y++) {
+        points.push_back({cells.left * Scale, (y + 1) * Scale - 1});
+        points.push_back({cells.right * Scale, (y + 1) * Scale - 1});
+        counts.push_back(2);
+    }
+    for (int x = cells.left; x < cells.right && x < CanvasWidth - 1; x++) {
+        points.push_back({(x + 1) * Scale - 1, cells.top * Scale});
+        points.push_back({(x + 1) * Scale - 1, cells.bottom * Scale});
+        counts.push_back(2);
+    }
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80));
+    HGDIOBJ previous = SelectObject(canvas, pen);
+    for (int i = 0; i < FLOOR_RUNS; i++) {
+        double start = Now();
+        Stretch(canvas, cells, Scale, 1);
+        PolyPolyline(canvas, points.data(), counts.data(), (DWORD)counts.size());
+        Stretch(monitors[0], shown[0], 1, 1);
+        Stretch(monitors[1], shown[1], 1, 2);
+        times->push_back(Now() - start);
+    }
+    SelectObject(canvas, previous);
+    DeleteObject(pen);
+    ReleaseDC(h.canvas, canvas);
+    ReleaseDC(ImageWindows[1], monitors[0]);
+    ReleaseDC(ImageWindows[2], monitors[1]);
+}
+
+// ---- The moves ---------------------------------------------------------------------------------
 static LPARAM Point(int x, int y) {
     return MAKELPARAM((short)x, (short)y);
 }
 
-// One stroke per tool: a press, MOVES_PER_TOOL timed moves along a circle inside the
-// visible part of the canvas, a release.
-static void TimeTools(const char* caseName, HWND canvas, int originX, int originY) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    for (int tool = 0; tool < TOOL_COUNT; tool++) {
-        CurrentTool = tool;
-        int cx = originX + 150, cy = originY + 150;
-        SendMessageW(canvas, WM_LBUTTONDOWN, MK_LBUTTON, Point(cx + 100, cy));
-        std::vector<double> times;
-        for (int i = 0; i < MOVES_PER_TOOL; i++) {
-            double angle = 6.2831853 * i / 97.0;
-            int x = cx + (int)(100 * std::cos(angle)), y = cy + (int)(100 * std::sin(angle));
-            LARGE_INTEGER start, end;
-            QueryPerformanceCounter(&start);
-            SendMessageW(canvas, WM_MOUSEMOVE, MK_LBUTTON, Point(x, y));
-            QueryPerformanceCounter(&end);
-            times.push_back(Milliseconds(start, end, frequency));
-        }
-        SendMessageW(canvas, WM_LBUTTONUP, 0, Point(cx, cy));
-        Pump();
-        std::sort(times.begin(), times.end());
-        printf("%-38s %-16s median %7.3f ms   p99 %7.3f ms\n", caseName, ToolNames[tool],
-               times[times.size() / 2], times[times.size() * 99 / 100]);
-        fflush(stdout);
+// One stroke: a press, MOVES_PER_TOOL timed moves along a circle inside the visible part of
+// the canvas (97 moves a turn, so about a third of them stay in the cell before), a release.
+static void TimeTool(HWND canvas, int tool, int origin, Times* times) {
+    CurrentTool = tool;
+    int cx = origin + 150, cy = origin + 150;
+    SendMessageW(canvas, WM_LBUTTONDOWN, MK_LBUTTON, Point(cx + 100, cy));
+    for (int i = 0; i < MOVES_PER_TOOL; i++) {
+        double angle = 6.2831853 * i / 97.0;
+        int x = cx + (int)(100 * std::cos(angle)), y = cy + (int)(100 * std::sin(angle));
+        double start = Now();
+        SendMessageW(canvas, WM_MOUSEMOVE, MK_LBUTTON, Point(x, y));
+        times->push_back(Now() - start);
     }
+    SendMessageW(canvas, WM_LBUTTONUP, 0, Point(cx, cy));
+    Pump();
 }
 
-static void RunCase(const char* name, int size, int scroll, bool masked) {
-    Host h = OpenHost(size, scroll, scroll);
+struct CaseTimes {
+    Times floor;
+    Times tools[TOOL_COUNT];
+};
+
+static void RunCase(int size, int scroll, bool masked, CaseTimes* times) {
+    Host h = OpenHost(size, scroll);
     if (!ImageBitmap) {
-        printf("%s: no image (the image store made none)\n", name);
+        printf("%d x %d: no image (the image store made none)\n", size, size);
         CloseHost(&h);
         return;
     }
     if (masked) UseMask(h.canvas);
     RedrawWindow(h.main, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    TimeTools(name, h.canvas, scroll, scroll);
+    TimeFloor(h, &times->floor);
+    for (int tool = 0; tool < TOOL_COUNT; tool++)
+        TimeTool(h.canvas, tool, scroll, &times->tools[tool]);
     CloseHost(&h);
+}
+
+struct CaseResult {
+    Stats floor;
+    Stats tools[TOOL_COUNT];
+};
+
+static const char* Verdict(bool met) {
+    return met ? "met" : "MISSED";
+}
+
+static void RunLoad(const char* load) {
+    // [size][masked]
+    static CaseTimes times[2][2];
+    const char* sizes[2] = {"32 x 32", "1024 x 1024 in 480 x 600"};
+    for (int round = 0; round < ROUNDS; round++)
+        for (int s = 0; s < 2; s++)
+            for (int masked = 0; masked < 2; masked++)
+                RunCase(s ? 1024 : 32, s ? 4000 : 0, masked, &times[s][masked]);
+    CaseResult results[2][2] = {};
+    for (int s = 0; s < 2; s++)
+        for (int masked = 0; masked < 2; masked++) {
+            CaseTimes& t = times[s][masked];
+            if (t.floor.empty()) return;
+            results[s][masked].floor = Summarise(t.floor);
+            for (int tool = 0; tool < TOOL_COUNT; tool++)
+                results[s][masked].tools[tool] = Summarise(t.tools[tool]);
+            t = CaseTimes{};
+        }
+    printf("\nOther core %s. Floor (canvas, mesh and both monitors drawn once), median / p99:\n",
+           load);
+    for (int s = 0; s < 2; s++)
+        printf("  %-26s %7.3f / %7.3f ms\n", sizes[s], results[s][0].floor.median,
+               results[s][0].floor.p99);
+    printf("  %-26s %-9s %-16s %8s %8s %8s %8s %9s\n", "case", "view", "tool", "median", "p99",
+           "med/fl", "p99/fl", "vs 32x32");
+    bool smallMet = true, largeMet = true, p99Met = true;
+    double smallFloor = results[0][0].floor.median;
+    for (int s = 0; s < 2; s++)
+        for (int masked = 0; masked < 2; masked++)
+            for (int tool = 0; tool < TOOL_COUNT; tool++) {
+                const Stats& t = results[s][masked].tools[tool];
+                double floor = results[s][0].floor.median;
+                double small = results[0][masked].tools[tool].median;
+                printf("  %-26s %-9s %-16s %8.4f %8.4f %8.3f %8.3f", sizes[s],
+                       masked ? "masked" : "plain", ToolNames[tool], t.median, t.p99,
+                       t.median / floor, t.p99 / floor);
+                if (s)
+                    printf(" %9.2f\n", t.median / small);
+                else
+                    printf("\n");
+                if (!s) smallMet = smallMet && t.median <= SMALL_MEDIAN_TARGET * smallFloor;
+                if (s) largeMet = largeMet && t.median <= LARGE_MEDIAN_TARGET * small;
+                p99Met = p99Met && t.p99 <= P99_TARGET * floor;
+            }
+    printf("  Targets, other core %s: median <= %.1f x floor at 32 x 32: %s; 1024 x 1024 median "
+           "<= %.1f x the 32 x 32 one: %s; p99 <= %.1f x floor median: %s\n",
+           load, SMALL_MEDIAN_TARGET, Verdict(smallMet), LARGE_MEDIAN_TARGET, Verdict(largeMet),
+           P99_TARGET, Verdict(p99Met));
+    fflush(stdout);
 }
 
 int main() {
@@ -144,9 +308,9 @@ int main() {
     LineWidth = 1;
     LineColor = RGB(255, 0, 0);
     FillColor = RGB(0, 0, 255);
-    RunCase("32x32 scale 10, plain", 32, 0, false);
-    RunCase("32x32 scale 10, masked", 32, 0, true);
-    RunCase("1024x1024 scale 10 in 480x600, plain", 1024, 4000, false);
-    RunCase("1024x1024 scale 10 in 480x600, masked", 1024, 4000, true);
+    RunLoad("idle");
+    HANDLE spinner = StartSpinner();
+    RunLoad("busy (a thread spinning)");
+    StopSpinner(spinner);
     return 0;
 }

@@ -2,6 +2,12 @@
 #   scripts/wine-run $PWD/build/wineprefix build/benchmarks/files_benchmark.exe
 add_executable(files_benchmark ${CMAKE_CURRENT_LIST_DIR}/files_benchmark.cpp
 )
-target_link_libraries(files_benchmark PRIVATE pixmora_core pixmora_resources)
+target_link_libraries(files_benchmark PRIVATE pixmora_core pixmora_resources psapi)
 target_link_options(files_benchmark PRIVATE -municode)
 pixmora_warnings(files_benchmark)
+
+# An icon of one 256 x 256 PNG image, from the file to the canvas.
+add_executable(png_icon_benchmark ${CMAKE_CURRENT_LIST_DIR}/png_icon_benchmark.cpp)
+target_link_libraries(png_icon_benchmark PRIVATE pixmora_core pixmora_resources)
+target_link_options(png_icon_benchmark PRIVATE -municode)
+pixmora_warnings(png_icon_benchmark)

@@ -38,6 +38,9 @@ int TakeSnapshot(HWND window);
 // (placing a floating block).
 int TakeImageSnapshot(HWND window);
 void RestoreSnapshot(HWND window, HDC target);
+// The same for image rows top..bottom-1 only (the rubber band puts back where its last
+// figure lay).
+void RestoreSnapshotRows(HWND window, HDC target, int top, int bottom);
 void SwapSnapshot();
 // Drops the undo history, so the next Undo or Redo has nothing to exchange.
 void DropUndoHistory();
@@ -49,8 +52,16 @@ void RedoCommand();
 extern int MeshOn;
 // The full paint of the canvas into dc at `scale` screen pixels per image pixel.
 void PaintCanvas(HWND window, HDC dc, int scale);
-// The live repaint of a stroke: the canvas into dc and both monitors at once.
+// The live repaint of a stroke: the cells marked changed since the last one, on the canvas
+// into dc and on both monitors at once; nothing when none is marked.
 void RepaintCanvas(HWND window, HDC dc, int scale);
+// What a move changed, in image cells (left..right-1, top..bottom-1; cells past the image's
+// edge count too, where a frame reaches), for the next live repaint; or everything.
+void MarkCellsChanged(int left, int top, int right, int bottom);
+void MarkAllCellsChanged();
+// The tests' reference: while set, every live repaint redraws the whole visible canvas and
+// has both monitors repainted through the window manager, and the marks are not used.
+extern int WholeLiveRepaint;
 void DrawMaskedView(HDC dc, int scale);
 // Draws the image pixels `src` stretched onto `dst` of dc, through the mask when `masked`
 // (and a mask of the image's size exists). Shared by the canvas and the monitors.
@@ -66,6 +77,8 @@ int DibSourceY(const BITMAPINFO* info, int top, int rows);
 void DrawSelectionFrame(HDC dc, int left, int top, int right, int bottom, int scale);
 // Has the canvas and the monitors repaint (erasing first when erase) after the image changed.
 void RefreshViews(HWND canvas, BOOL erase);
+// The frame around `frame` (image pixels), only its cells that meet `clip` (screen pixels).
+void DrawSelectionFrameIn(HDC dc, const RECT* frame, int scale, const RECT* clip);
 
 // ---- Canvas window ------------------------------------------------------------------------
 LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -103,16 +116,24 @@ void PasteCommand(HWND canvas);
 // The selected pixels: `Selection` in either drag direction, clipped to the image; false
 // when it holds no pixel.
 bool SelectedPixels(RECT* pixels);
-// Tool 5's part of a stroke, at the moves and the release (image pixels).
+// Tool 5's part of a stroke, at the moves and the release (image pixels). A move marks the
+// cells of the frame or block it changed.
 void SelectMove(POINT anchor, POINT pixel);
 void SelectRelease(HWND canvas, POINT anchor, POINT pixel);
-// The frame or the floating block over the picture, for the full paint and live repaint.
+// The frame or the floating block over the picture, for the full paint and the whole live
+// repaint.
 void DrawSelectionOverlay(HWND canvas, HDC dc, int scale);
+// The same for the live repaint, drawn into dc and only over the cells `cells`.
+void DrawSelectionOverlayIn(HDC dc, int scale, const RECT* cells);
 // No selection, nothing copied, nothing floating.
 void ResetCopyPaste();
 
 // ---- Monitor window ---------------------------------------------------------------------
 LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The live repaint's part of the monitors: the pixels showing image cells `cells` (all when
+// none), drawn straight into device contexts kept until ReleaseMonitorDCs (a stroke's end).
+void RepaintMonitors(const RECT* cells);
+void ReleaseMonitorDCs();
 
 // ---- Save commands (canvas commands 13 and 26); 1 when the file was written ----------
 int SaveImageAsBitmap(HWND canvas);

@@ -26,16 +26,20 @@ static int BlockHeight() {
     return h < 0 ? -h : h;
 }
 
-bool SelectedPixels(RECT* pixels) {
+static bool PixelsOf(const RECT* selection, RECT* pixels) {
     RECT image = {0, 0, CanvasWidth, CanvasHeight};
     RECT chosen = {
-        std::min(Selection.left, Selection.right), std::min(Selection.top, Selection.bottom),
-        std::max(Selection.left, Selection.right), std::max(Selection.top, Selection.bottom)};
+        std::min(selection->left, selection->right), std::min(selection->top, selection->bottom),
+        std::max(selection->left, selection->right), std::max(selection->top, selection->bottom)};
     if (!IntersectRect(pixels, &chosen, &image)) {
         SetRectEmpty(pixels);
         return false;
     }
     return true;
+}
+
+bool SelectedPixels(RECT* pixels) {
+    return PixelsOf(&Selection, pixels);
 }
 
 // Both bounds count, so the column right of the block and the row below it are inside.
@@ -92,20 +96,36 @@ int CopySelection(HWND canvas) {
     return 1;
 }
 
-// Draws the block's cells that are visible at PastePos, then its frame.
-static void ShowBlock(HWND canvas, int scale) {
-    HDC dc = GetDC(canvas);
-    if (!dc) return;
-    int w = BlockWidth(), h = BlockHeight();
-    SetRect(&PasteRect, PastePos.x, PastePos.y, PastePos.x + w, PastePos.y + h);
-    RECT cells, shown;
-    if (VisibleCells(dc, scale, &cells) && IntersectRect(&shown, &cells, &PasteRect)) {
+static void PlaceRectAtPastePos() {
+    SetRect(&PasteRect, PastePos.x, PastePos.y, PastePos.x + BlockWidth(),
+            PastePos.y + BlockHeight());
+}
+
+// Draws the block's cells among the image cells `cells`, then its frame where it meets
+// `clip` (screen pixels).
+static void DrawBlock(HDC dc, int scale, const RECT* cells, const RECT* clip) {
+    RECT shown;
+    if (IntersectRect(&shown, cells, &PasteRect)) {
         int sw = shown.right - shown.left, sh = shown.bottom - shown.top;
         StretchDIBits(dc, shown.left * scale, shown.top * scale, sw * scale, sh * scale,
                       shown.left - PastePos.x, DibSourceY(ClipInfo, shown.top - PastePos.y, sh), sw,
                       sh, ClipBits, ClipInfo, DIB_RGB_COLORS, SRCCOPY);
     }
-    DrawSelectionFrame(dc, PasteRect.left, PasteRect.top, PasteRect.right, PasteRect.bottom, scale);
+    DrawSelectionFrameIn(dc, &PasteRect, scale, clip);
+}
+
+// Draws the block's cells that are visible at PastePos, then its frame.
+static void ShowBlock(HWND canvas, int scale) {
+    HDC dc = GetDC(canvas);
+    if (!dc) return;
+    PlaceRectAtPastePos();
+    RECT cells, clip;
+    if (!VisibleCells(dc, scale, &cells)) SetRectEmpty(&cells);
+    int kind = GetClipBox(dc, &clip);
+    if (kind == ERROR)
+        SetRect(&clip, PasteRect.left * scale, PasteRect.top * scale, PasteRect.right * scale,
+                PasteRect.bottom * scale);
+    if (kind != NULLREGION) DrawBlock(dc, scale, &cells, &clip);
     ReleaseDC(canvas, dc);
 }
 
@@ -157,7 +177,44 @@ void DrawSelectionOverlay(HWND canvas, HDC dc, int scale) {
         DrawSelectionFrame(dc, pixels.left, pixels.top, pixels.right, pixels.bottom, scale);
 }
 
+// Marks what a frame around `selection` or a block at `position` covers: a frame only its
+// border cells, a block all of its own.
+static void MarkOverlayCells(const RECT* selection, POINT position) {
+    RECT r;
+    if (Floating) {
+        if (!ClipInfo || !ClipBits) return;
+        MarkCellsChanged(position.x, position.y, position.x + BlockWidth(),
+                         position.y + BlockHeight());
+        return;
+    }
+    if (!PixelsOf(selection, &r)) return;
+    MarkCellsChanged(r.left, r.top, r.right, r.top + 1);
+    MarkCellsChanged(r.left, r.bottom - 1, r.right, r.bottom);
+    MarkCellsChanged(r.left, r.top, r.left + 1, r.bottom);
+    MarkCellsChanged(r.right - 1, r.top, r.right, r.bottom);
+}
+
+void DrawSelectionOverlayIn(HDC dc, int scale, const RECT* cells) {
+    if (!SelectionShown) return;
+    RECT clip = {cells->left * scale, cells->top * scale, cells->right * scale,
+                 cells->bottom * scale};
+    if (Floating) {
+        if (!ClipInfo || !ClipBits) return;
+        PlaceRectAtPastePos();
+        RECT image = {0, 0, CanvasWidth, CanvasHeight}, shown;
+        if (!IntersectRect(&shown, cells, &image)) SetRectEmpty(&shown);
+        DrawBlock(dc, scale, &shown, &clip);
+        return;
+    }
+    RECT pixels;
+    if (SelectedPixels(&pixels)) DrawSelectionFrameIn(dc, &pixels, scale, &clip);
+}
+
+// Marks the cells of the frame or block before and after the move, when it changed.
 void SelectMove(POINT anchor, POINT pixel) {
+    RECT selection = Selection;
+    POINT position = PastePos;
+    int shown = SelectionShown;
     if (!Floating) {
         SetRect(&Selection, anchor.x, anchor.y, pixel.x, pixel.y);
     } else if (InsideBlock(pixel)) {
@@ -166,6 +223,13 @@ void SelectMove(POINT anchor, POINT pixel) {
         PastePos.y = PasteBase.y + pixel.y - anchor.y;
     }
     SelectionShown = 1;
+    // Where the block now stands, as drawing it would record it.
+    if (Floating && ClipInfo && ClipBits) PlaceRectAtPastePos();
+    if (shown && EqualRect(&selection, &Selection) && position.x == PastePos.x &&
+        position.y == PastePos.y)
+        return;
+    if (shown) MarkOverlayCells(&selection, position);
+    MarkOverlayCells(&Selection, PastePos);
 }
 
 void SelectRelease(HWND canvas, POINT anchor, POINT pixel) {

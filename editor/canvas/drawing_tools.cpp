@@ -3,12 +3,16 @@
 #include "canvas/canvas.h"
 #include "base/editor_state.h"
 #include "files/files.h"
+#include <algorithm>
 
 int StrokeActive;
 static POINT StrokeAnchor;
 static POINT StrokePoint;
 static COLORREF MaskPixelColor;
-static int StrokeScale; // screen pixels per image pixel while the stroke lasts
+static int StrokeScale;        // screen pixels per image pixel while the stroke lasts
+static POINT StrokePixel;      // the image pixel of the press or the latest move
+static RECT FigureCells;       // what the rubber band's figure may cover; empty before the first
+static RECT FigureInsideCells; // and the cells well inside it
 
 static int StrokeTool;
 static int StrokeEnding; // the release is under way; its ReleaseCapture must not end it twice
@@ -72,6 +76,7 @@ static void FreeStrokeObjects(HWND canvas) {
     if (StrokeOwnsPen) DeleteObject(StrokePen);
     if (StrokeOwnsBrush) DeleteObject(StrokeBrush);
     if (StrokeWindowDC) ReleaseDC(canvas, StrokeWindowDC);
+    ReleaseMonitorDCs();
     StrokeMemoryDC = StrokeWindowDC = nullptr;
     StrokePen = nullptr;
     StrokeBrush = nullptr;
@@ -94,12 +99,83 @@ static bool TakeStrokeObjects(HWND canvas, int tool) {
     return PreviousBitmap && PreviousPen && PreviousBrush;
 }
 
+// How far past its points' box the stroke's pen may reach: a wide pen's half width, and a
+// cell more for rounding.
+static int PenReach() {
+    int width = TransparencyMode ? 1 : LineWidth;
+    return width > 1 ? width / 2 + 1 : 0;
+}
+
+// The cells a line or figure between image pixels a and b may draw, `reach` past their box
+// (which takes b in, though GDI leaves the end point out).
+static RECT CellsBetween(POINT a, POINT b, int reach) {
+    RECT r = {std::min(a.x, b.x) - reach, std::min(a.y, b.y) - reach,
+              std::max(a.x, b.x) + 1 + reach, std::max(a.y, b.y) + 1 + reach};
+    return r;
+}
+
 static void DrawFigure(POINT from, POINT to) {
     SetROP2(StrokeMemoryDC, R2_COPYPEN);
     if (StrokeTool == TOOL_RECT || StrokeTool == TOOL_FILLRECT)
         Rectangle(StrokeMemoryDC, from.x, from.y, to.x, to.y);
     else
         Ellipse(StrokeMemoryDC, from.x, from.y, to.x, to.y);
+}
+
+// The cells well inside a figure from `from` to `to`, which its pen does not reach: the
+// rectangle's inside, or the rectangle inscribed in the ellipse (its sides at 0.35 of the
+// ellipse's, a little under 1 / (2 sqrt 2)), less the pen and a cell for rounding.
+static RECT FigureInside(POINT from, POINT to) {
+    int left = std::min(from.x, to.x), right = std::max(from.x, to.x);
+    int top = std::min(from.y, to.y), bottom = std::max(from.y, to.y);
+    int margin = PenReach() + 2;
+    RECT inside = {left + margin, top + margin, right - margin, bottom - margin};
+    if (StrokeTool == TOOL_ELLIPSE || StrokeTool == TOOL_FILLELLIPSE) {
+        int cx = (left + right) / 2, cy = (top + bottom) / 2;
+        int hx = (right - left) * 7 / 20, hy = (bottom - top) * 7 / 20;
+        SetRect(&inside, cx - hx + margin, cy - hy + margin, cx + hx - margin, cy + hy - margin);
+    }
+    if (inside.left >= inside.right || inside.top >= inside.bottom) SetRectEmpty(&inside);
+    return inside;
+}
+
+// Marks `cells` but for the cells `same` inside them.
+static void MarkCellsAround(const RECT* cells, const RECT* same) {
+    RECT hole;
+    if (!IntersectRect(&hole, same, cells)) {
+        MarkCellsChanged(cells->left, cells->top, cells->right, cells->bottom);
+        return;
+    }
+    MarkCellsChanged(cells->left, cells->top, cells->right, hole.top);
+    MarkCellsChanged(cells->left, hole.bottom, cells->right, cells->bottom);
+    MarkCellsChanged(cells->left, hole.top, hole.left, hole.bottom);
+    MarkCellsChanged(hole.right, hole.top, cells->right, hole.bottom);
+}
+
+// The rubber band: back to the bitmap as it was at the press where the last figure lay, then
+// the figure to the new point. A move in the cell of the one before changes nothing; else
+// what changed lies in the old and new figures' boxes, but for the cells well inside both,
+// which keep the picture (a hollow figure) or the fill (a filled one). Before the first
+// figure the bitmap is the press's, which a hollow figure's inside keeps too.
+static void MoveFigure(HWND canvas, POINT pixel) {
+    bool drawn = !IsRectEmpty(&FigureCells);
+    if (drawn && pixel.x == StrokePixel.x && pixel.y == StrokePixel.y) return;
+    POINT anchor = PixelOf(StrokeAnchor);
+    RECT box = CellsBetween(anchor, pixel, PenReach() + 1);
+    RECT inside = FigureInside(anchor, pixel), changed = box, same;
+    if (drawn) {
+        RestoreSnapshotRows(canvas, StrokeMemoryDC, FigureCells.top, FigureCells.bottom);
+        UnionRect(&changed, &box, &FigureCells);
+        IntersectRect(&same, &inside, &FigureInsideCells);
+    } else if (HollowTool(StrokeTool)) {
+        same = inside;
+    } else {
+        SetRectEmpty(&same);
+    }
+    DrawFigure(anchor, pixel);
+    FigureCells = box;
+    FigureInsideCells = inside;
+    MarkCellsAround(&changed, &same);
 }
 
 void StrokePress(HWND canvas, LPARAM lParam, int scale) {
@@ -127,6 +203,8 @@ void StrokePress(HWND canvas, LPARAM lParam, int scale) {
     SetCapture(canvas);
     if (tool == TOOL_PEN) MoveToEx(StrokeMemoryDC, pixel.x, pixel.y, nullptr);
     StrokeAnchor = point;
+    StrokePixel = pixel;
+    SetRectEmpty(&FigureCells);
     StrokePoint = point;
     // Paste puts the block at the last press pixel, unless a block already floats.
     if (!Floating) PasteBase = PastePos = pixel;
@@ -138,14 +216,18 @@ void StrokeMove(HWND canvas, LPARAM lParam) {
     POINT pixel = PixelOf(point);
     StrokePoint = point;
     if (StrokeTool == TOOL_PEN) {
-        LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+        // A line to the pixel the pen stands on draws nothing.
+        if (pixel.x != StrokePixel.x || pixel.y != StrokePixel.y || PenReach()) {
+            LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+            RECT line = CellsBetween(StrokePixel, pixel, PenReach());
+            MarkCellsChanged(line.left, line.top, line.right, line.bottom);
+        }
     } else if (StrokeTool == TOOL_COPYRECT) {
         SelectMove(PixelOf(StrokeAnchor), pixel);
     } else {
-        // The rubber band: back to the bitmap as it was at the press, then the figure.
-        RestoreSnapshot(canvas, StrokeMemoryDC);
-        DrawFigure(PixelOf(StrokeAnchor), pixel);
+        MoveFigure(canvas, pixel);
     }
+    StrokePixel = pixel;
     RepaintCanvas(canvas, StrokeWindowDC, StrokeScale);
 }
 
@@ -167,6 +249,8 @@ void StrokeRelease(HWND canvas, LPARAM lParam) {
     } else {
         DrawFigure(anchor, pixel);
     }
+    // The release is repainted whole: it may place a floating block or drop the selection.
+    MarkAllCellsChanged();
     RepaintCanvas(canvas, StrokeWindowDC, StrokeScale);
     ReleaseCapture();
     FreeStrokeObjects(canvas);

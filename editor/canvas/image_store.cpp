@@ -108,6 +108,14 @@ int ResizeImage(HWND window) {
 
 // ---- Loading from the image slot ---------------------------------------------------------
 
+// The slot's pixels lie in the section the reader made for them, of the header's size.
+static bool SectionHoldsSlot(HBITMAP section, const ImageSlot& slot, const BITMAPINFOHEADER* h) {
+    DIBSECTION d;
+    return section && GetObjectW(section, sizeof d, &d) == sizeof d && d.dsBm.bmBits == slot.Bits &&
+           d.dsBmih.biWidth == h->biWidth && d.dsBmih.biHeight == h->biHeight &&
+           d.dsBmih.biBitCount == h->biBitCount;
+}
+
 // The slot's image as a new bitmap of its own format; none when the slot holds nothing
 // usable or memory runs out (both told, except an empty slot).
 static HBITMAP BitmapFromSlot(HWND window, const ImageSlot& slot, BITMAPINFO** info, BYTE** bits) {
@@ -126,8 +134,21 @@ static HBITMAP BitmapFromSlot(HWND window, const ImageSlot& slot, BITMAPINFO** i
     // A table shorter than the bit count allows is read only as far as it goes.
     int entries = TableEntries(bitCount);
     if (h->biClrUsed > 0 && h->biClrUsed < (DWORD)entries) entries = (int)h->biClrUsed;
-    HBITMAP bitmap = MakeBitmap(window, caption, bitCount, h->biWidth, h->biHeight,
-                                (const DWORD*)(slot.Dib + h->biSize), entries, info, bits);
+    const DWORD* table = (const DWORD*)(slot.Dib + h->biSize);
+    HBITMAP& section = SlotBitmapSection[CurrentSlot];
+    if (SectionHoldsSlot(section, slot, h)) {
+        // A large bitmap was read into a section of its own, made from this header: it
+        // becomes the image as it is, without a second copy of its pixels.
+        if (!iDrawBitmapN(window, bitCount, h->biWidth, h->biHeight, info)) return nullptr;
+        ZeroMemory(InfoTable(*info), 4 * TableEntries(bitCount));
+        CopyMemory(InfoTable(*info), table, 4 * entries);
+        *bits = slot.Bits;
+        HBITMAP taken = section;
+        section = nullptr;
+        return taken;
+    }
+    HBITMAP bitmap =
+        MakeBitmap(window, caption, bitCount, h->biWidth, h->biHeight, table, entries, info, bits);
     if (!bitmap) return nullptr;
     CopyMemory(*bits, slot.Bits, InfoPixelBytes(*info));
     return bitmap;
@@ -146,8 +167,7 @@ int LoadSlotImage(HWND window, int command) {
         if (InfoBitCount(info) == 4) CopyMemory(PaletteColors, InfoTable(info), 16 * 4);
         // A bitmap file's block is done with; an icon's stays for its mask.
         if (command == CMD_OPEN_BITMAP) {
-            if (SlotBitmapMemory[CurrentSlot]) LocalFree(SlotBitmapMemory[CurrentSlot]);
-            SlotBitmapMemory[CurrentSlot] = nullptr;
+            FreeSlotBitmap(CurrentSlot);
             slot.Dib = nullptr;
         }
     } else {

@@ -67,19 +67,31 @@ int TakeImageSnapshot(HWND window) {
     return SnapshotOf(window, 0);
 }
 
-void RestoreSnapshot(HWND, HDC target) {
+void RestoreSnapshotRows(HWND, HDC target, int top, int bottom) {
     if (!target || !StoreMatchesSubject()) return;
+    int width = InfoWidth(UndoInfo), height = InfoHeight(UndoInfo);
+    top = top < 0 ? 0 : top;
+    bottom = bottom > height ? height : bottom;
+    if (top >= bottom) return;
     HBITMAP subject = UndoHoldsMask ? MaskBitmap : ImageBitmap;
     if (GetCurrentObject(target, OBJ_BITMAP) == subject) {
-        CopyMemory(UndoHoldsMask ? MaskBits : ImageBits, UndoBits, InfoPixelBytes(UndoInfo));
+        // Bottom-up rows: image rows top..bottom-1 are one block, from stored row height-bottom.
+        size_t stride = InfoPixelBytes(UndoInfo) / (size_t)height;
+        size_t offset = stride * (size_t)(height - bottom);
+        CopyMemory((UndoHoldsMask ? MaskBits : ImageBits) + offset, UndoBits + offset,
+                   stride * (size_t)(bottom - top));
         return;
     }
     HDC source = CreateCompatibleDC(target);
     if (!source) return;
     HGDIOBJ old = SelectObject(source, UndoBitmap);
-    BitBlt(target, 0, 0, InfoWidth(UndoInfo), InfoHeight(UndoInfo), source, 0, 0, SRCCOPY);
+    BitBlt(target, 0, top, width, bottom - top, source, 0, top, SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);
+}
+
+void RestoreSnapshot(HWND window, HDC target) {
+    if (UndoInfo) RestoreSnapshotRows(window, target, 0, InfoHeight(UndoInfo));
 }
 
 template <typename T> static void Exchange(T& a, T& b) {

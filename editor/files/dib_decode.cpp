@@ -234,7 +234,7 @@ static void ExpandTwoBitRow(const DibLayout* l, const BYTE* source, BYTE* target
         PutIndex(target, 4, x, (source[x / 4] >> (6 - 2 * (x % 4))) & 3);
 }
 
-void DecodeDib(const DibLayout* l, BYTE* out) {
+void DecodeDibHead(const DibLayout* l, BYTE* out) {
     BYTE header[40] = {};
     header[0] = 40;
     memcpy(header + 4, &l->Width, 4);
@@ -254,22 +254,33 @@ void DecodeDib(const DibLayout* l, BYTE* out) {
         table[4 * i + 1] = entry[1];
         table[4 * i + 2] = entry[2];
     }
+}
 
-    BYTE* pixels = table + l->OutTableBytes;
+bool DibRowsArePlain(const DibLayout* l) {
+    return l->OutBits == l->SourceBits &&
+           (l->SourceBits <= 24 || l->Compression == BI_RGB || StandardMasks(l));
+}
+
+void DecodeDibRow(const DibLayout* l, const BYTE* source, BYTE* target) {
+    if (DibRowsArePlain(l))
+        memcpy(target, source, l->OutStride);
+    else if (l->SourceBits == 2)
+        ExpandTwoBitRow(l, source, target);
+    else
+        ConvertBitfieldRow(l, source, target);
+}
+
+static void DecodeDibPixels(const DibLayout* l, BYTE* pixels) {
     if (l->Compression == BI_RLE8 || l->Compression == BI_RLE4) {
         DecodeRle(l, pixels);
         return;
     }
-    bool plainCopy = l->OutBits == l->SourceBits &&
-                     (l->SourceBits <= 24 || l->Compression == BI_RGB || StandardMasks(l));
-    for (int i = 0; i < l->Height; i++) {
-        const BYTE* source = l->Pixels + (size_t)i * l->SourceStride;
-        BYTE* target = pixels + (size_t)(l->TopDown ? l->Height - 1 - i : i) * l->OutStride;
-        if (plainCopy)
-            memcpy(target, source, l->OutStride);
-        else if (l->SourceBits == 2)
-            ExpandTwoBitRow(l, source, target);
-        else
-            ConvertBitfieldRow(l, source, target);
-    }
+    for (int i = 0; i < l->Height; i++)
+        DecodeDibRow(l, l->Pixels + (size_t)i * l->SourceStride,
+                     pixels + (size_t)(l->TopDown ? l->Height - 1 - i : i) * l->OutStride);
+}
+
+void DecodeDib(const DibLayout* l, BYTE* out) {
+    DecodeDibHead(l, out);
+    DecodeDibPixels(l, out + 40 + l->OutTableBytes);
 }

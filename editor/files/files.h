@@ -15,7 +15,7 @@ struct ImageSlot {
     WCHAR Path[PATH_CHARS];
     WCHAR Title[TITLE_CHARS];
     BYTE* Dib;  // packed DIB of the loaded image, none when empty
-    BYTE* Bits; // first stored pixel row inside Dib
+    BYTE* Bits; // first stored pixel row: inside Dib, or in the slot's section (below)
     short Width;
     short Height;
     BYTE* AndMask; // icon only: the selected image's AND mask
@@ -24,8 +24,13 @@ struct ImageSlot {
 extern ImageSlot ImageSlots[SLOT_COUNT];
 extern int CurrentSlot;
 extern HLOCAL SlotBitmapMemory[SLOT_COUNT]; // block of a bitmap file read into the slot
+// A large bitmap's pixels, read straight into a DIB section for the canvas to take over
+// (then the slot's Dib is the header and colour table alone, its Bits the section's pixels).
+extern HBITMAP SlotBitmapSection[SLOT_COUNT];
 
 void ReleaseSlot(int slot);
+// Lets go of the bitmap file read into the slot: its block and its section.
+void FreeSlotBitmap(int slot);
 // Puts the subsystem's state back to its start values: slots empty, no held icon, no names.
 void ResetFilesState();
 
@@ -158,6 +163,12 @@ DibProblem ParseDib(const BYTE* dib, size_t size, size_t pixelOffset, int iconHe
                     DibLayout* layout);
 // Writes the normalised image into out (OutSize bytes, zero-filled).
 void DecodeDib(const DibLayout* layout, BYTE* out);
+// Its parts: the 40-byte header and colour table (40 + OutTableBytes bytes); one stored row of
+// an uncompressed DIB into its form.
+void DecodeDibHead(const DibLayout* layout, BYTE* out);
+void DecodeDibRow(const DibLayout* layout, const BYTE* source, BYTE* target);
+// The stored rows already are the normalised form's rows (bar their order).
+bool DibRowsArePlain(const DibLayout* layout);
 
 // ---- PNG images -----------------------------------------------------------------------------
 enum PngProblem {

@@ -4,14 +4,20 @@
 ImageSlot ImageSlots[SLOT_COUNT];
 int CurrentSlot;
 HLOCAL SlotBitmapMemory[SLOT_COUNT];
+HBITMAP SlotBitmapSection[SLOT_COUNT];
+
+void FreeSlotBitmap(int slot) {
+    if (slot < 0 || slot >= SLOT_COUNT) return;
+    if (SlotBitmapMemory[slot]) LocalFree(SlotBitmapMemory[slot]);
+    if (SlotBitmapSection[slot]) DeleteObject(SlotBitmapSection[slot]);
+    SlotBitmapMemory[slot] = nullptr;
+    SlotBitmapSection[slot] = nullptr;
+}
 
 void ReleaseSlot(int slot) {
     if (slot < 0 || slot >= SLOT_COUNT) return;
     ImageSlot* s = &ImageSlots[slot];
-    if (SlotBitmapMemory[slot]) {
-        LocalFree(SlotBitmapMemory[slot]);
-        SlotBitmapMemory[slot] = nullptr;
-    }
+    FreeSlotBitmap(slot);
     // Bits, Width, Height and AndMask stay: they describe the last image taken, and the
     // open commands fall back on them when a later read fails.
     s->Dib = nullptr;

@@ -146,14 +146,15 @@ TEST_F(CanvasWindow, MaskedViewShowsTheBackgroundWhereTransparent) {
     MeshOn = 0;
     FullRepaint(canvas);
     EXPECT_EQ(COLOR_RED, WindowPixel(canvas, 2, 2));
-    // Transparent (2, 2) keeps its old colour on screen, opaque (3, 2) shows the change.
+    // A move repaints the cells of its segment, (1, 2) to (3, 2): transparent (2, 2) keeps
+    // its old colour on screen, opaque (3, 2) shows the change.
     PaintImagePixel(2, 2, COLOR_BLUE);
     PaintImagePixel(3, 2, COLOR_BLUE);
-    StylusDown(canvas, 8, 8);
-    StylusMove(canvas, 8, 8);
+    StylusDown(canvas, 1, 2);
+    StylusMove(canvas, 3, 2);
     EXPECT_EQ(COLOR_RED, WindowPixel(canvas, 2, 2));
     EXPECT_EQ(COLOR_BLUE, WindowPixel(canvas, 3, 2));
-    StylusUp(canvas, 8, 8);
+    StylusUp(canvas, 3, 2);
     PumpMessages();
 }
 

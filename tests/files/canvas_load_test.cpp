@@ -76,6 +76,72 @@ TEST_F(CanvasLoad, BitmapsOfEveryFormArriveWithTheirPixels) {
     }
 }
 
+TEST_F(CanvasLoad, LargeBitmapsBecomeTheCanvasImageWithoutACopy) {
+    // Large enough to be read straight into the section the canvas takes over; odd widths
+    // give every row padding, and the heights more rows than one piece of the read.
+    struct Case {
+        const char* name;
+        BmpForm form;
+        int width, height, canvasBits;
+    };
+    BmpForm plain24, topDown24, topDown8, twoBits, fields565, fields32;
+    plain24.bits = topDown24.bits = 24;
+    topDown24.topDown = topDown8.topDown = twoBits.topDown = true;
+    topDown8.bits = 8;
+    topDown8.tableEntries = 200;
+    twoBits.bits = 2;
+    fields565.bits = 16;
+    fields565.compression = fields32.compression = BI_BITFIELDS;
+    fields565.masks[0] = 0xF800;
+    fields565.masks[1] = 0x07E0;
+    fields565.masks[2] = 0x001F;
+    fields32.bits = 32;
+    fields32.topDown = true;
+    fields32.masks[0] = 0x000000FF; // red and blue where the other usually is
+    fields32.masks[1] = 0x0000FF00;
+    fields32.masks[2] = 0x00FF0000;
+    const Case cases[] = {{"24 bottom-up", plain24, 301, 97, 24},
+                          {"24 top-down", topDown24, 301, 97, 24},
+                          {"8 top-down, short table", topDown8, 331, 211, 8},
+                          {"2 top-down", twoBits, 1001, 263, 4},
+                          {"565 bottom-up", fields565, 301, 150, 24},
+                          {"32 top-down, own masks", fields32, 171, 101, 32}};
+    std::vector<RGBQUAD> table = GreyTable(256);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int colours = c.form.bits == 2 ? 4 : c.form.bits == 8 ? 200 : 0;
+        auto pixel = [&](int x, int y) -> DWORD {
+            DWORD i = (DWORD)(x * 7 + y * 3);
+            if (colours) return i % colours;
+            return (i & 1 ? 0xFF0000u : 0) | (i & 2 ? 0xFF00u : 0) | (i & 4 ? 0xFFu : 0);
+        };
+        lstrcpyW(ImageSlots[0].Path,
+                 Write(L"large.bmp", MakeBmpFile(c.form, c.width, c.height, table, pixel)).c_str());
+        ASSERT_TRUE(OpenBitmapIntoSlot(Canvas, 0));
+        ASSERT_NE(nullptr, ImageSlots[0].Dib);
+        const BYTE* pixels = ImageSlots[0].Bits;
+        CanvasWidth = ImageSlots[0].Width;
+        CanvasHeight = ImageSlots[0].Height;
+        ASSERT_TRUE(LoadSlotImage(Canvas, 19));
+        EXPECT_EQ(pixels, ImageBits); // the pixels read are the canvas's own
+        EXPECT_EQ(nullptr, ImageSlots[0].Dib);
+        EXPECT_EQ(nullptr, SlotBitmapMemory[0]);
+        EXPECT_EQ(nullptr, SlotBitmapSection[0]);
+        ASSERT_EQ(c.canvasBits, ImageInfo->bmiHeader.biBitCount);
+        ASSERT_EQ(c.width, CanvasWidth);
+        ASSERT_EQ(c.height, CanvasHeight);
+        for (int y = 0; y < c.height; y++)
+            for (int x = 0; x < c.width; x++) {
+                DWORD v = pixel(x, y);
+                COLORREF want = colours ? RGB(table[v].rgbRed, table[v].rgbGreen, table[v].rgbBlue)
+                                        : RGB(v >> 16, (v >> 8) & 255, v & 255);
+                ASSERT_EQ(want, DibPixelColor(ImageInfo, ImageBits, x, y)) << x << "," << y;
+            }
+        ReleaseSlot(0);
+    }
+    EXPECT_TRUE(TakeBoxes().empty());
+}
+
 TEST_F(CanvasLoad, AnIconsMaskBecomesTheCanvasMaskAndIsSavedAfterTheModeIsLeft) {
     IconImage im;
     im.width = im.height = 32;
