@@ -231,9 +231,9 @@ bool OpenIconIntoSlot(HWND owner, int slot) {
     PrepareIconDialog(owner, s->Path, s->Directory);
     if (!s->Path[0] && !RunOpenDialog(owner, s->Directory, s->Path, s->Title)) return false;
     if (!ReadIconFile(s->Path)) return false;
-    if (SlotBitmapMemory[slot]) {
-        LocalFree(SlotBitmapMemory[slot]);
-        SlotBitmapMemory[slot] = nullptr;
+    // A bitmap read before, in a block or a section of its own, is done with.
+    if (SlotBitmapMemory[slot] || SlotBitmapSection[slot]) {
+        FreeSlotBitmap(slot);
         s->Dib = nullptr;
     }
     if (!SelectIconImage(slot, SelectedIconImage)) return false;

@@ -35,7 +35,8 @@ static void RestoreSlotName(ImageSlot* slot) {
     lstrcpynW(slot->Directory, KeptSlot.Directory, PATH_CHARS);
     lstrcpynW(slot->Path, KeptSlot.Path, PATH_CHARS);
     lstrcpynW(slot->Title, KeptSlot.Title, TITLE_CHARS);
-    if (DocumentKind == DOCUMENT_ICON_FILE && !SlotBitmapMemory[CurrentSlot]) {
+    if (DocumentKind == DOCUMENT_ICON_FILE && !SlotBitmapMemory[CurrentSlot] &&
+        !SlotBitmapSection[CurrentSlot]) {
         slot->Dib = KeptSlot.Dib;
         slot->Bits = KeptSlot.Bits;
         slot->Width = KeptSlot.Width;

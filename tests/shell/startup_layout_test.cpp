@@ -416,15 +416,17 @@ TEST(ProgramFile, OpensTheFileItsCommandLineNames) {
     RECT canvas = {};
     DWORD code = RunProgram(
         [&](HANDLE process) {
+            // The canvas is made at no size and placed by the layout pass that follows, in
+            // the program's own time: wait for both.
             HWND main = nullptr, shown = nullptr;
-            for (int i = 0; i < 200 && !shown; i++) {
+            for (int i = 0; i < 200 && canvas.right == 0; i++) {
                 WaitForSingleObject(process, 50);
                 main = FindWindowW(L"Mosaro", L"Pixmora");
                 HWND view = FindWindowExW(main, nullptr, L"View Window", nullptr);
                 shown = view ? FindWindowExW(view, nullptr, L"Canvas", nullptr) : nullptr;
+                if (shown) GetClientRect(shown, &canvas);
             }
             ASSERT_NE(nullptr, shown) << "no canvas: the file was not opened";
-            GetClientRect(shown, &canvas);
             PostMessageW(main, WM_COMMAND, CMD_EXIT, 0);
         },
         L"\"" + path + L"\"");
