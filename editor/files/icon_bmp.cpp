@@ -16,8 +16,11 @@ BYTE* EditImageMask(BYTE* image) {
 // mask (most double it, some give the plain height the directory gives, some double the
 // directory's too), and some leave the mask out: the height whose pixels and mask fit the
 // bytes present is taken, else one whose pixels end the bytes exactly, every pixel then
-// opaque (a 32-bit image, whose alpha tells its transparency, may leave bytes over). Fills the
-// layout, the height and the size of the mask present.
+// opaque (a 32-bit image, whose alpha tells its transparency, may leave bytes over). A reading
+// that uses the bytes exactly comes before one that leaves bytes over (the padding some
+// writers add): else an image of the plain height without its mask would be taken for one of
+// half that height, its upper rows read as the mask. Fills the layout, the height and the
+// size of the mask present.
 static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* height,
                            size_t* maskBytes) {
     if (entry->dwBytesInRes < 40 || ReadLE32(entry->ImageData) < 40) return false;
@@ -25,14 +28,19 @@ static bool CheckIconImage(const IconEntry* entry, DibLayout* layout, int* heigh
     int listed = entry->bHeight ? entry->bHeight : 256;
     int halved = stored / 2 ? stored / 2 : stored;
     int heights[2] = {stored == listed ? stored : halved, halved};
-    for (int withMask = 1; withMask >= 0; withMask--) {
-        for (int h : heights) {
-            if (ParseDib(entry->ImageData, entry->dwBytesInRes, 0, h, layout) != DIB_OK) continue;
-            size_t over = layout->PixelBytes - layout->SourceStride * layout->Height;
-            *maskBytes = withMask ? DibStride(layout->Width, 1) * layout->Height : 0;
-            if (withMask ? *maskBytes <= over : over == 0 || layout->SourceBits == 32) {
-                *height = h;
-                return true;
+    for (int exact = 1; exact >= 0; exact--) {
+        for (int withMask = 1; withMask >= 0; withMask--) {
+            for (int h : heights) {
+                if (ParseDib(entry->ImageData, entry->dwBytesInRes, 0, h, layout) != DIB_OK)
+                    continue;
+                size_t over = layout->PixelBytes - layout->SourceStride * layout->Height;
+                *maskBytes = withMask ? DibStride(layout->Width, 1) * layout->Height : 0;
+                if (exact      ? over == *maskBytes
+                    : withMask ? *maskBytes <= over
+                               : layout->SourceBits == 32) {
+                    *height = h;
+                    return true;
+                }
             }
         }
     }

@@ -229,6 +229,10 @@ bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
         ReportSaveFailure(finished, path);
         return false;
     }
+    // The chosen image's decoded copy is still the image it was opened as, which the bytes
+    // just written need not be: should the canvas come back to it (an undo) before another
+    // image is chosen, the copy, not these bytes, is what the user left.
+    if (entries[chosen].EditImage) entries[chosen].Edited = true;
     free(IconEntries);
     IconDirectory = directory;
     IconEntries = entries;

@@ -391,6 +391,7 @@ bool KnownRefusal(bool icon) {
                                            L"Mosaro: Wrong Header size!:",
                                            L"Mosaro: The icon holds no image in BMP form :",
                                            L"Mosaro: Could not allocate any memory :",
+                                           L"Mosaro: Damaged PNG image :",
                                            L"ReadICON: Could not read a ICONDIR :",
                                            L"ReadICON: Could not read a ICONDIRENTRY :",
                                            L"ReadICON: Not an icon or cursor file :",

@@ -94,41 +94,67 @@ TEST_F(IconReader, ImagesAreDecodedFromTheirOwnHeader) {
     EXPECT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), NormalisedPixel(ImageSlots[0].Dib, 5, 9));
 
     // Every bit count, at widths whose rows end in a partly used byte or word (the mask's
-    // too), and in a single row: the pixels and the mask as built.
+    // too), and in a single row, as writers store the height and the mask: the pixels and the
+    // mask as built. (A 1-bit image of the plain height without its mask reads the same as
+    // one of half that height with its mask.)
     const SIZE sizes[] = {{1, 5}, {7, 5}, {9, 5}, {31, 5}, {33, 5}, {33, 1}};
-    for (int bits : {1, 4, 8, 16, 24, 32})
-        for (SIZE size : sizes) {
-            SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(size.cx) + "x" +
-                         std::to_string(size.cy));
-            IconImage im;
-            im.width = size.cx;
-            im.height = size.cy;
-            im.bits = bits;
-            im.table = GreyTable(bits <= 8 ? 1 << bits : 0);
-            // Channels of 0 or 255, which every bit count holds exactly.
-            im.pixel = [bits](int x, int y) {
-                DWORD i = (DWORD)(x * 5 + y * 3 + 1);
-                return bits <= 8 ? i % (1u << bits)
-                                 : 0xFF000000u | (i & 1 ? 0xFF0000 : 0) | (i & 2 ? 0xFF00 : 0) |
-                                       (i & 4 ? 0xFF : 0);
-            };
-            im.transparent = [](int x, int y) { return (x + y) % 3 == 0; };
-            ASSERT_TRUE(Open(Write(L"e.ico", MakeIconFile({im}))));
-            const ImageSlot& slot = ImageSlots[0];
-            ASSERT_EQ(size.cx, slot.Width);
-            ASSERT_EQ(size.cy, slot.Height);
-            EXPECT_TRUE(IconHasTransparency);
-            for (int y = 0; y < size.cy; y++)
-                for (int x = 0; x < size.cx; x++) {
-                    DWORD v = im.pixel(x, y);
-                    RGBQUAD e = bits <= 8 ? im.table[v] : RGBQUAD{};
-                    COLORREF want = bits <= 8 ? RGB(e.rgbRed, e.rgbGreen, e.rgbBlue)
-                                              : RGB(v >> 16, (v >> 8) & 255, v & 255);
-                    ASSERT_EQ(want, NormalisedPixel(slot.Dib, x, y)) << x << "," << y;
-                    ASSERT_EQ(im.transparent(x, y), MaskBit(slot.AndMask, size.cx, size.cy, x, y))
-                        << x << "," << y;
+    const struct {
+        const char* name;
+        bool plainHeight, mask, listedDoubled, padded;
+    } forms[] = {{"doubled height", false, true, false, false},
+                 {"plain height", true, true, false, false},
+                 {"plain height, padded", true, true, false, true},
+                 {"plain height, no mask", true, false, false, false},
+                 {"doubled height, no mask", false, false, false, false},
+                 {"the directory's height doubled too", false, true, true, false}};
+    for (const auto& form : forms)
+        for (int bits : {1, 4, 8, 16, 24, 32})
+            for (SIZE size : sizes) {
+                if (bits == 1 && form.plainHeight && !form.mask) continue;
+                SCOPED_TRACE(std::string(form.name) + ", " + std::to_string(bits) + " bits, " +
+                             std::to_string(size.cx) + "x" + std::to_string(size.cy));
+                IconImage im;
+                im.width = size.cx;
+                im.height = size.cy;
+                im.bits = bits;
+                im.table = GreyTable(bits <= 8 ? 1 << bits : 0);
+                // Channels of 0 or 255, which every bit count holds exactly.
+                im.pixel = [bits](int x, int y) {
+                    DWORD i = (DWORD)(x * 5 + y * 3 + 1);
+                    return bits <= 8 ? i % (1u << bits)
+                                     : 0xFF000000u | (i & 1 ? 0xFF0000 : 0) | (i & 2 ? 0xFF00 : 0) |
+                                           (i & 4 ? 0xFF : 0);
+                };
+                im.transparent = [](int x, int y) { return (x + y) % 3 == 0; };
+                Bytes file = MakeIconFile({im});
+                if (form.plainHeight) PutLE32(file, 22 + 8, size.cy);
+                if (form.listedDoubled) file[7] = (BYTE)(2 * size.cy);
+                if (!form.mask) {
+                    file.resize(file.size() - RowBytes(size.cx, 1) * size.cy);
+                    PutLE32(file, 14, (DWORD)(file.size() - 22));
+                    im.transparent = [](int, int) { return false; };
                 }
-        }
+                if (form.padded) {
+                    file.resize(file.size() + 16, 0xA5);
+                    PutLE32(file, 14, (DWORD)(file.size() - 22));
+                }
+                ASSERT_TRUE(Open(Write(L"e.ico", file)));
+                const ImageSlot& slot = ImageSlots[0];
+                ASSERT_EQ(size.cx, slot.Width);
+                ASSERT_EQ(size.cy, slot.Height);
+                EXPECT_EQ(form.mask, IconHasTransparency);
+                for (int y = 0; y < size.cy; y++)
+                    for (int x = 0; x < size.cx; x++) {
+                        DWORD v = im.pixel(x, y);
+                        RGBQUAD e = bits <= 8 ? im.table[v] : RGBQUAD{};
+                        COLORREF want = bits <= 8 ? RGB(e.rgbRed, e.rgbGreen, e.rgbBlue)
+                                                  : RGB(v >> 16, (v >> 8) & 255, v & 255);
+                        ASSERT_EQ(want, NormalisedPixel(slot.Dib, x, y)) << x << "," << y;
+                        ASSERT_EQ(im.transparent(x, y),
+                                  MaskBit(slot.AndMask, size.cx, size.cy, x, y))
+                            << x << "," << y;
+                    }
+            }
 }
 
 TEST_F(IconReader, ImagesAreFoundAtTheirOffsetsWhereverTheyLie) {

@@ -228,10 +228,18 @@ TEST_F(Writers, TheHeldIconIsWrittenBackWithOnlyTheEditedImageChanged) {
     ASSERT_EQ(2, SelectedIconImage);
     CanvasFromSlot(0);
     DocumentKind = DOCUMENT_ICON_FILE;
+    COLORREF opened = NormalisedPixel(ImageSlots[0].Dib, 1, 31);
     ImageBits[0] = 0xCC; // an edit in the bottom row
-    std::wstring path = PathOf(L"out.ico");
+    std::wstring path = PathOf(L"out.ico"), undone = PathOf(L"undone.ico");
     ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     Bytes written = ReadWholeFile(path);
+    // The edit undone after the save, then another image chosen: the next save writes the
+    // image as it was left, not as the first save wrote it.
+    ImageBits[0] = ImageSlots[0].Bits[0];
+    ASSERT_TRUE(KeepEditedImage(0, CanvasIcon()));
+    ASSERT_TRUE(SwitchIconImage(0, 1, path.c_str()));
+    CanvasFromSlot(0);
+    ASSERT_TRUE(WriteIconFile(undone.c_str(), CanvasIcon()));
     ASSERT_EQ(original.size(), written.size());
     // The directory and the other two images are as they were read.
     EXPECT_TRUE(std::equal(original.begin(), original.begin() + 6 + 32, written.begin()));
@@ -248,6 +256,8 @@ TEST_F(Writers, TheHeldIconIsWrittenBackWithOnlyTheEditedImageChanged) {
     for (int i = 0; i < 32; i++)
         EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 32, 32, i, i));
     EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 32, 32, 1, 0));
+    ASSERT_TRUE(ReadIcon(undone));
+    EXPECT_EQ(opened, NormalisedPixel(ImageSlots[0].Dib, 1, 31));
 }
 
 TEST_F(Writers, OffsetsFollowTheBlocksAsWrittenAndAnImageOfAnotherFormatGetsANewEntry) {
