@@ -94,6 +94,13 @@ TEST_F(Editor, ImagesAddedToANewPictureAreSavedWithIt) {
     });
     EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
     EXPECT_EQ(L"", std::wstring(DocumentFile));
+    // So does an icon saved as a bitmap since.
+    SaveAs(CMD_SAVE_BITMAP, PathOf(L"icon.bmp"));
+    IconImages([](HWND dialog) {
+        TapControl(dialog, IDC_ADD_16);
+        TapControl(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(L"", std::wstring(DocumentFile));
     ExpectNoFailureShown();
 }
 
