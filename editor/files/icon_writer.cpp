@@ -229,6 +229,10 @@ bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
         ReportSaveFailure(finished, path);
         return false;
     }
+    // The chosen image's bytes are now the canvas's, while its decoded copy is still the one
+    // it was chosen with: a later switch must not take that copy for its bytes, or an edit
+    // undone after this save would come back in the next.
+    entries[chosen].Edited = true;
     free(IconEntries);
     IconDirectory = directory;
     IconEntries = entries;
