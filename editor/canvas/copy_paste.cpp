@@ -160,7 +160,12 @@ void ShowPaste(HWND canvas, int scale) {
 void PlaceFloatingBlock(HWND canvas) {
     if (!Floating) return;
     SelectionShown = 0;
-    if (ClipInfo && ClipBits) PlaceBlock(canvas);
+    if (ClipInfo && ClipBits) {
+        PlaceBlock(canvas);
+        // Placed by a tool change or a switch to another image too, not only at a stroke's
+        // end: the picture has changed and must not be given up unasked.
+        Modified = 1;
+    }
     Floating = 0;
     if (canvas) InvalidateRect(canvas, nullptr, FALSE);
 }

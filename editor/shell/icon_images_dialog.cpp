@@ -115,12 +115,13 @@ bool AddIconImageOf(HWND window, int side, bool fromCanvas) {
             return false;
         }
         // From here on the picture is an icon document: the save prompt saves it as one, and
-        // New Create or an open lets its images go. A bitmap file cannot hold its images, so
-        // the next Ctrl+S asks where the icon goes.
+        // New Create or an open lets its images go.
         DocumentKind = DOCUMENT_ICON_FILE;
-        if (DocumentFileFormat != DOCUMENT_FORMAT_ICON) SetDocumentFile(nullptr, 0);
         IconHasTransparency = IconMaskHasTransparency(CurrentSlot) != 0;
     }
+    // A bitmap file (also one an icon was saved to as a bitmap) cannot hold the images, so
+    // the next Ctrl+S asks where the icon goes.
+    if (DocumentFileFormat != DOCUMENT_FORMAT_ICON) SetDocumentFile(nullptr, 0);
     ImageToWrite made;
     BYTE* block = MakeIconImage(side, fromCanvas, &made);
     bool added = block && AddIconImage(&made);

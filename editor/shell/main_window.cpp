@@ -149,6 +149,9 @@ static LRESULT OnDestroy() {
 }
 
 static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    // A key pressed while the stylus is still down ends the stroke first, as a lost capture
+    // does: the command then finds the stroke finished, counted as a change and undoable.
+    AbandonStroke(ImageWindows[0]);
     switch (LOWORD(wParam)) {
     case CMD_ABOUT: RunDialog(window, L"AboutBox", AboutDlgProc); return 0;
     // The save's result goes back to the save prompt, which sent the command.

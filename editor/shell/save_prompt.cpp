@@ -3,6 +3,7 @@
 #include "shell/shell.h"
 #include "base/editor_state.h"
 #include "base/report.h"
+#include "canvas/canvas.h"
 #include "resources/resource_ids.h"
 
 int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, const WCHAR* caption) {
@@ -18,6 +19,8 @@ int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, con
 }
 
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption) {
+    // A stroke still under way (a drop or a close while the stylus is down) is a change too.
+    AbandonStroke(ImageWindows[0]);
     int command = 0;
     switch (LOWORD(DocumentKind)) {
     case DOCUMENT_FORMAT_BITMAP: command = CMD_SAVE_BITMAP; break;

@@ -2,12 +2,16 @@
 // new scale to SetScale, the one place that applies it.
 #include "shell/shell.h"
 #include "base/editor_state.h"
+#include "canvas/canvas.h"
 #include "resources/resource_ids.h"
 
 void SetScale(HWND window, int scale) {
     if (scale < 1) scale = 1;
     if (scale > LARGEST_SCALE) scale = LARGEST_SCALE;
     if (scale == Scale) return;
+    // A stroke maps its points at the scale it began with: one under way (the wheel turned
+    // while the stylus is down) ends first, so the rest of it cannot land off the pointer.
+    AbandonStroke(ImageWindows[0]);
     Scale = scale;
     // The line bar draws its bars at the canvas scale and reads it only when it paints.
     if (LineBarWindow) InvalidateRect(LineBarWindow, nullptr, TRUE);

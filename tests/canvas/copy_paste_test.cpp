@@ -166,11 +166,13 @@ TEST_F(CopyPaste, BlocksPartlyOutsideTheImageAreClipped) {
 
 TEST_F(CopyPaste, LeavingTheToolPlacesTheBlockOnceAsOneUndoStep) {
     CopyMarkedBlock();
+    Modified = 0; // saved since
     PasteCommand(canvas);
     PlaceFloatingBlock(canvas);
     EXPECT_EQ(0, Floating);
     EXPECT_EQ(0, SelectionShown);
     EXPECT_EQ(9, ImageIndex(1, 1));
+    EXPECT_EQ(1, Modified) << "a change the save prompt must ask about";
     // Later paints leave the image alone.
     PaintImagePixel(1, 1, COLOR_WHITE);
     FullRepaint(canvas);

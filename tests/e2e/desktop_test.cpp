@@ -317,3 +317,50 @@ TEST_F(Editor, ScaleKeysAndCtrlWheelChangeTheScale) {
     Wheel(MainWindow, POINT{palette.left + 2, palette.top + 2}, WHEEL_DELTA, MK_CONTROL);
     EXPECT_EQ(22, Scale);
 }
+
+// A key, a drop or the wheel's scale step while the stylus is still down ends the stroke
+// first, as a lost capture does: a picture changed by that stroke alone is not given up
+// unasked, Undo takes the stroke as it stood, and a new scale does not move the rest of the
+// stroke off the pointer.
+TEST_F(Editor, KeysDropsAndTheWheelDuringAStrokeEndItFirst) {
+    const std::wstring yellow = Write(L"yellow.ico", Icon32(11));
+    OpenFromCommandLine(yellow);
+    TapLineColor(ROW_BLACK);
+    const int at = Scale / 2;
+    auto press = [at](int x0, int x1, int y) {
+        StylusDown(Canvas(), x0 * Scale + at, y * Scale + at);
+        StylusMove(Canvas(), x1 * Scale + at, y * Scale + at);
+    };
+    press(2, 6, 4);
+    AnswerNextBox(IDCANCEL);
+    Type('N');
+    EXPECT_EQ(L"Save current changes in (untitled)?", LastBoxText());
+    StylusUp(Canvas(), 6 * Scale + at, 4 * Scale + at);
+    EXPECT_EQ("0000B", ImageRow(4, 2, 7));
+    // Undone and redone as it stood at the key: the rest of the drag draws nowhere.
+    press(2, 6, 10);
+    Type('Z');
+    StylusMove(Canvas(), 9 * Scale + at, 10 * Scale + at);
+    StylusUp(Canvas(), 9 * Scale + at, 10 * Scale + at);
+    EXPECT_EQ(std::string(32, 'B'), ImageRow(10, 0, 32));
+    Type('Y');
+    EXPECT_EQ("0000BBBB", ImageRow(10, 2, 10));
+
+    Type('S');
+    press(2, 6, 6);
+    ClearSeenBoxes();
+    AnswerNextBox(IDCANCEL);
+    DropFiles({yellow});
+    EXPECT_EQ(L"Save current changes in yellow.ico?", LastBoxText());
+    EXPECT_EQ("0000B", ImageRow(6, 2, 7));
+
+    press(2, 6, 8);
+    POINT screen = {4 * Scale, 4 * Scale};
+    ClientToScreen(Canvas(), &screen);
+    Wheel(MainWindow, screen, WHEEL_DELTA, MK_CONTROL);
+    EXPECT_EQ(11, Scale);
+    StylusMove(Canvas(), 9 * Scale + at, 8 * Scale + at);
+    StylusUp(Canvas(), 9 * Scale + at, 8 * Scale + at);
+    EXPECT_EQ("0000BBBB", ImageRow(8, 2, 10));
+    EXPECT_EQ(std::string(32, 'B'), ImageRow(9, 0, 32));
+}

@@ -94,6 +94,13 @@ TEST_F(Editor, ImagesAddedToANewPictureAreSavedWithIt) {
     });
     EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
     EXPECT_EQ(L"", std::wstring(DocumentFile));
+    // So does an icon saved as a bitmap since.
+    SaveAs(CMD_SAVE_BITMAP, PathOf(L"icon.bmp"));
+    IconImages([](HWND dialog) {
+        TapControl(dialog, IDC_ADD_16);
+        TapControl(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(L"", std::wstring(DocumentFile));
     ExpectNoFailureShown();
 }
 
@@ -159,6 +166,13 @@ TEST_F(Editor, SwitchingImagesKeepsTheEditsOfEach) {
     EXPECT_EQ(11, IconFileIndex(saved, 3, 0, 1));
     EXPECT_FALSE(IconFileTransparent(saved, 0, 0, 1));
     EXPECT_EQ(IconFileBlock(original, 2), IconFileBlock(saved, 2));
+
+    // An edit undone after a save stays undone once another image is chosen.
+    Drag(0, 9, 3, 9);
+    SaveAs(CMD_SAVE_ICON, PathOf(L"edited.ico"));
+    MenuItem(L"&Edit", L"Undo");
+    IconImages([&](HWND dialog) { TapRow(dialog, 1, true); });
+    EXPECT_EQ(11, IconFileIndex(SaveAs(CMD_SAVE_ICON, PathOf(L"undone.ico")), 1, 9, 0));
     ExpectNoFailureShown();
 }
 
