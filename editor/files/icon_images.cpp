@@ -28,7 +28,9 @@ bool IconImageFactsOf(int index, IconImageFacts* facts) {
         facts->Width = (int)png.Width;
         facts->Height = (int)png.Height;
         facts->Bits = PngBitsPerPixel(&png);
-        if (png.ColourType == 3) facts->Colours = 1 << png.Depth;
+        // A damaged header's depth is only shown, never trusted as a shift.
+        if (png.ColourType == 3 && png.Depth >= 1 && png.Depth <= 8)
+            facts->Colours = 1 << png.Depth;
         return true;
     } else if (!BmpImageShape(e, &facts->Width, &facts->Height, &facts->Bits)) {
         return false;
