@@ -122,6 +122,9 @@ bool AddIconImageOf(HWND window, int side, bool fromCanvas) {
     // A bitmap file (also one an icon was saved to as a bitmap) cannot hold the images, so
     // the next Ctrl+S asks where the icon goes.
     if (DocumentFileFormat != DOCUMENT_FORMAT_ICON) SetDocumentFile(nullptr, 0);
+    // The image is made from the canvas as the user sees it, a block still floating included,
+    // as a switch to another image would place it.
+    if (fromCanvas) PlaceFloatingBlock(ImageWindows[0]);
     ImageToWrite made;
     BYTE* block = MakeIconImage(side, fromCanvas, &made);
     bool added = block && AddIconImage(&made);

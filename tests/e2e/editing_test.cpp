@@ -70,6 +70,21 @@ TEST_F(Editor, SelectionCopiedPastedDraggedPlacedAndUndone) {
     TapTool(TOOL_PEN);
     EXPECT_EQ(0, Floating);
     EXPECT_EQ("9999", ImageRow(11, 20, 24));
+    // An icon image made from the canvas takes a block still floating, placed first.
+    TapTool(TOOL_COPYRECT);
+    MenuItem(L"&Edit", L"Paste");
+    Drag(21, 11, 22, 12);
+    EXPECT_EQ(1, Floating);
+    IconImages([](HWND dialog) {
+        TapControl(dialog, IDC_ADD_FROM_CANVAS);
+        TapControl(dialog, IDC_ADD_16);
+        TapControl(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(0, Floating);
+    EXPECT_EQ("F9999F", ImageRow(14, 20, 26));
+    Bytes file = SaveAs(CMD_SAVE_ICON, PathOf(L"floating.ico"));
+    ASSERT_EQ(2, IconFileImageCount(file));
+    EXPECT_EQ(9, IconFileIndex(file, 12, 7, 1)) << "the block at (24, 14) of the canvas";
     ExpectNoFailureShown();
 }
 
