@@ -31,6 +31,11 @@ int BarHeightFor(SIZE device) {
     return shortSide >= DeviceShort ? 52 : 26;
 }
 
+// The lowest the bar's top may be with the whole bar on the work area.
+int LowestBarTop(const SoftKeyBar* bar) {
+    return WorkArea(bar->parent).bottom - bar->height;
+}
+
 // Places the bar along the parent's screen area: same left edge and width, offsetTop below
 // the parent's top edge. While the parent still covers the whole screen (at creation, before
 // its program shortens it to end above the bar) the bar keeps that place; once the parent
@@ -40,8 +45,12 @@ void FollowParent(SoftKeyBar* bar) {
     if (IsIconic(bar->parent) || !GetWindowRect(bar->parent, &parent)) return;
     if (parent.bottom - parent.top <= bar->offsetTop) bar->attached = true;
     if (bar->attached) bar->offsetTop = parent.bottom - parent.top;
-    SetWindowPos(bar->window, nullptr, parent.left, parent.top + bar->offsetTop,
-                 parent.right - parent.left, bar->height, SWP_NOZORDER | SWP_NOACTIVATE);
+    int top = parent.top + bar->offsetTop;
+    // A window manager maximises to its whole work area: the bar then takes the bottom of
+    // it, over the strip the parent keeps free (KeepClearOfBar), rather than off the screen.
+    if (bar->attached && IsZoomed(bar->parent)) top = Clamp(top, parent.top, LowestBarTop(bar));
+    SetWindowPos(bar->window, nullptr, parent.left, top, parent.right - parent.left, bar->height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- Desktop sizing ---------------------------------------------------------------------------
@@ -64,6 +73,15 @@ void LeaveRoomForBar(const SoftKeyBar* bar, MINMAXINFO* limits) {
     RECT work = WorkArea(bar->parent);
     int height = work.bottom - work.top - bar->height - limits->ptMaxPosition.y;
     if (height < limits->ptMaxSize.y) limits->ptMaxSize.y = height;
+}
+
+// Keeps a maximised parent's client area above its bar where the window manager made the
+// window reach the bottom of the work area (the system's own maximise heeds LeaveRoomForBar
+// and needs nothing here). rgrc[0] holds the new client rectangle, in screen coordinates.
+void KeepClearOfBar(const SoftKeyBar* bar, NCCALCSIZE_PARAMS* sizes) {
+    RECT& client = sizes->rgrc[0];
+    int lowest = LowestBarTop(bar);
+    if (client.bottom > lowest) client.bottom = client.top < lowest ? lowest : client.top;
 }
 
 // A minimised parent takes its bar away with it.
@@ -140,6 +158,8 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         OpenKey(bar, wParam == VK_F1 ? 0 : KeyCount(bar) - 1);
     } else if (message == WM_GETMINMAXINFO && bar && bar->attached) {
         LeaveRoomForBar(bar, (MINMAXINFO*)lParam);
+    } else if (message == WM_NCCALCSIZE && wParam && bar && bar->attached && IsZoomed(window)) {
+        KeepClearOfBar(bar, (NCCALCSIZE_PARAMS*)lParam);
     } else if (message == WM_SIZE && bar) {
         ShowWithParent(bar, wParam);
     } else if (message == WM_ENABLE && bar) {

@@ -178,6 +178,8 @@ bool RegisterBarClass(HINSTANCE instance) {
     WNDCLASSW existing;
     if (GetClassInfoW(instance, BarClass, &existing)) return true;
     WNDCLASSW wc = {};
+    // The keys are spread over the bar's width: a bar made wider or narrower is drawn anew.
+    wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = BarProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);

@@ -340,6 +340,15 @@ TEST_F(EditorWindow, ResizedScreenCrossesTheLayoutRuleAndKeepsTheBarBelow) {
                      frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
         PumpMessages();
     };
+    // Made wider, the bar is drawn anew as a whole: its keys are spread over its width, and
+    // a desktop's window system keeps the old picture where only the new strip is drawn.
+    UpdateWindow(MenuBarWindow);
+    RECT before, stale, barClient;
+    GetWindowRect(MainWindow, &before);
+    SetWindowPos(MainWindow, nullptr, 0, 0, before.right - before.left + 100,
+                 before.bottom - before.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetClientRect(MenuBarWindow, &barClient);
+    EXPECT_TRUE(GetUpdateRect(MenuBarWindow, &stale, FALSE) && EqualRect(&stale, &barClient));
     MakeRecordingCanvas();
     sizeClient(700, 500);
     EXPECT_EQ(700, ClientWidth);
@@ -378,6 +387,19 @@ TEST_F(EditorWindow, ResizedScreenCrossesTheLayoutRuleAndKeepsTheBarBelow) {
     EXPECT_EQ(monitor.rcWork.bottom, bar.bottom) << "maximised, the bar ends the work area";
     expectBarBelow("maximised");
     EXPECT_EQ(1, LayoutMode);
+    // A window manager maximises to the whole work area: the bar stays on it, and the
+    // editor's client area ends where the bar begins.
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(MainWindow, nullptr, work.left, work.top, work.right - work.left,
+                 work.bottom - work.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+    GetWindowRect(MenuBarWindow, &bar);
+    RECT client;
+    GetClientRect(MainWindow, &client);
+    MapWindowPoints(MainWindow, nullptr, (POINT*)&client, 2);
+    EXPECT_EQ(work.bottom, bar.bottom) << "the whole bar on the work area";
+    EXPECT_EQ(client.bottom, bar.top);
+    EXPECT_EQ(client.bottom - client.top, ClientHeight) << "laid out above the bar";
 
     // Turning the device gives the window its screen again, as on the handheld.
     SHSetDeviceOrientation(1);
