@@ -41,7 +41,15 @@ std::wstring SystemMessage(DWORD error) {
 std::wstring InstallFolder() {
     WCHAR path[MAX_PATH] = {};
     DWORD length = GetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) return path;
+    if (length > 0 && length < MAX_PATH) {
+        // "D:\Apps\Pixmora\" names the folder "D:\Apps\Pixmora": with the separator kept the
+        // staging folder would be made inside it and it could never be replaced. A drive's
+        // root keeps its separator.
+        while (length > 1 && (path[length - 1] == L'\\' || path[length - 1] == L'/') &&
+               path[length - 2] != L':')
+            path[--length] = 0;
+        return path;
+    }
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path))) return L"";
     return std::wstring(path) + L"\\" + ProgramName;
 }

@@ -55,9 +55,11 @@ struct InstallerRun {
     DWORD exitCode = 0;
 };
 
+std::wstring BuiltCabinetPath() {
+    return WindowsPath(SETUP_EXE).substr(0, WindowsPath(SETUP_EXE).rfind(L'\\')) + L"\\Pixmora.CAB";
+}
 std::vector<BYTE> BuiltCabinet() {
-    return ReadWholeFile(WindowsPath(SETUP_EXE).substr(0, WindowsPath(SETUP_EXE).rfind(L'\\')) +
-                         L"\\Pixmora.CAB");
+    return ReadWholeFile(BuiltCabinetPath());
 }
 
 // Damages a copy of the real cabinet as a broken download or a hostile file would.
@@ -208,6 +210,15 @@ TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
     EXPECT_NE(log.find("installed Pixmora.exe " + std::to_string(built.size())), std::string::npos)
         << log;
     EXPECT_NE(log.find("done 1 files"), std::string::npos) << log;
+
+    // Once more, with the folder named by a closing separator: the same folder, replaced.
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", (installFolder + L"\\").c_str());
+    run = RunInstallerOn(BuiltCabinetPath());
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].text, L"Pixmora was installed in:\n" + installFolder);
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") == built);
+    EXPECT_FALSE(Exists(installFolder + L"\\.installing"));
     EXPECT_FALSE(Exists(installFolder + L".installing"));
     EXPECT_FALSE(Exists(installFolder + L".old"));
 }
