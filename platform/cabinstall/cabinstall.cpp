@@ -15,6 +15,9 @@ namespace {
 const WCHAR ProgramName[] = L"Pixmora";
 const WCHAR StagingSuffix[] = L".installing";
 const WCHAR RetiredSuffix[] = L".old";
+// Held while an installer unpacks and moves files: two at once would share the staging
+// folder and take each other's files away.
+const WCHAR BusyName[] = L"Pixmora.CabinetInstaller";
 
 struct Installed {
     std::wstring name;
@@ -270,7 +273,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         return 2;
     }
     std::wstring report;
-    bool ok = Install(argv[1], &report);
+    bool ok = false;
+    HANDLE busy = CreateMutexW(nullptr, FALSE, BusyName);
+    if (!busy)
+        report = L"The installation cannot start: " + SystemMessage(GetLastError()) + L".";
+    else if (GetLastError() == ERROR_ALREADY_EXISTS)
+        report = L"Another installation of Pixmora is under way.";
+    else
+        ok = Install(argv[1], &report);
+    if (busy) CloseHandle(busy); // the next installer may start while this one reports
     LocalFree(argv);
     std::wstring text = ok ? std::wstring(ProgramName) + L" was installed in:\n" + report
                            : std::wstring(ProgramName) + L" could not be installed.\n" + report +

@@ -282,6 +282,13 @@ TEST_F(InstallTest, CabinetInstallerReportsWhatFailed) {
     ExpectFailureShown(RunInstallerOn(testFolder + L"\\missing.cab"), L"cannot be opened");
     ExpectNothingInstalled();
 
+    // Another installer at work: this one keeps out of its way.
+    HANDLE other = CreateMutexW(nullptr, FALSE, L"Pixmora.CabinetInstaller");
+    ASSERT_NE(other, nullptr);
+    ExpectFailureShown(RunInstallerOn(BuiltCabinetPath()), L"Another installation");
+    CloseHandle(other);
+    ExpectNothingInstalled();
+
     // A folder it cannot write: the install folder would be inside a file.
     std::wstring blocker = testFolder + L"\\file";
     ASSERT_TRUE(WriteWholeFile(blocker, {'x'}));
