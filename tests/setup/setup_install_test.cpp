@@ -190,9 +190,12 @@ class InstallTest : public testing::Test {
 };
 
 TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
-    // An earlier installation is replaced whole.
+    // An earlier installation's files are replaced; what the user keeps beside them stays.
     ASSERT_TRUE(CreateDirectoryW(installFolder.c_str(), nullptr));
     ASSERT_TRUE(WriteWholeFile(installFolder + L"\\Pixmora.exe", {'o', 'l', 'd'}));
+    ASSERT_TRUE(CreateDirectoryW((installFolder + L"\\icons").c_str(), nullptr));
+    const std::vector<BYTE> mine = {'m', 'i', 'n', 'e'};
+    ASSERT_TRUE(WriteWholeFile(installFolder + L"\\icons\\mine.ico", mine));
     RunSetupAndPress(WindowsPath(SETUP_EXE), 200);
     InstallerRun run = FinishInstaller();
     ASSERT_TRUE(run.ran) << "setup started no cabinet installer";
@@ -210,6 +213,7 @@ TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
     EXPECT_NE(log.find("installed Pixmora.exe " + std::to_string(built.size())), std::string::npos)
         << log;
     EXPECT_NE(log.find("done 1 files"), std::string::npos) << log;
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\icons\\mine.ico") == mine);
 
     // Once more, with the folder named by a closing separator: the same folder, replaced.
     SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", (installFolder + L"\\").c_str());
@@ -298,6 +302,13 @@ TEST_F(InstallTest, CabinetInstallerReportsWhatFailed) {
     ASSERT_TRUE(WriteWholeFile(cabinet, BuiltCabinet()));
     ExpectFailureShown(RunInstallerOn(cabinet), L"cannot be made");
     EXPECT_TRUE(ReadWholeFile(blocker) == std::vector<BYTE>{'x'});
+    // The install folder named is a file or a drive: neither is ever replaced.
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", blocker.c_str());
+    ExpectFailureShown(RunInstallerOn(cabinet), L"is a file");
+    EXPECT_TRUE(ReadWholeFile(blocker) == std::vector<BYTE>{'x'});
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", L"C:\\");
+    ExpectFailureShown(RunInstallerOn(cabinet), L"is a drive's root");
+    EXPECT_FALSE(Exists(L"C:\\.installing"));
 }
 
 } // namespace
