@@ -2,7 +2,8 @@
 // its command line and says in a message box whether that worked and where they went.
 // The install folder is %PIXMORA_INSTALL_DIR% when set, else <Program Files>\Pixmora. The
 // files are unpacked into a folder beside it and moved into place only once all of them
-// arrived whole, so a failed installation leaves the install folder as it was.
+// arrived whole, so a failed installation leaves the install folder as it was. Files there
+// that the cabinet does not bring are kept.
 #include <windows.h>
 #include <setupapi.h>
 #include <shellapi.h>
@@ -15,6 +16,9 @@ namespace {
 const WCHAR ProgramName[] = L"Pixmora";
 const WCHAR StagingSuffix[] = L".installing";
 const WCHAR RetiredSuffix[] = L".old";
+// Held while an installer unpacks and moves files: two at once would share the staging
+// folder and take each other's files away.
+const WCHAR BusyName[] = L"Pixmora.CabinetInstaller";
 
 struct Installed {
     std::wstring name;
@@ -41,7 +45,15 @@ std::wstring SystemMessage(DWORD error) {
 std::wstring InstallFolder() {
     WCHAR path[MAX_PATH] = {};
     DWORD length = GetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) return path;
+    if (length > 0 && length < MAX_PATH) {
+        // "D:\Apps\Pixmora\" names the folder "D:\Apps\Pixmora": with the separator kept the
+        // staging folder would be made inside it and it could never be replaced. A drive's
+        // root keeps its separator.
+        while (length > 1 && (path[length - 1] == L'\\' || path[length - 1] == L'/') &&
+               path[length - 2] != L':')
+            path[--length] = 0;
+        return path;
+    }
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path))) return L"";
     return std::wstring(path) + L"\\" + ProgramName;
 }
@@ -197,6 +209,35 @@ bool Unpack(const std::wstring& cabinet, Unpacking* unpacking) {
     return true;
 }
 
+// Copies what the install folder holds and the cabinet does not bring into the staging
+// folder, so that only the cabinet's own files are replaced and nothing the user keeps
+// there is lost. Copied, not moved: the install folder stays whole until it is replaced.
+bool KeepOtherFiles(const std::wstring& from, const std::wstring& to, std::wstring* failure) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        *failure = L"The folder " + from + L" cannot be read: " + SystemMessage(error) + L".";
+        return false;
+    }
+    bool ok = true;
+    do {
+        std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring source = from + L"\\" + name, copy = to + L"\\" + name;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = (Exists(copy) || CreateDirectoryW(copy.c_str(), nullptr)) &&
+                 KeepOtherFiles(source, copy, failure);
+        else
+            ok = Exists(copy) || CopyFileW(source.c_str(), copy.c_str(), TRUE);
+        if (!ok && failure->empty())
+            *failure = source + L" cannot be kept: " + SystemMessage(GetLastError()) + L".";
+    } while (ok && FindNextFileW(search, &entry));
+    FindClose(search);
+    return ok;
+}
+
 // Puts the staging folder in the install folder's place. A copy installed before is set
 // aside first and comes back if the move fails, so the folder is always whole.
 bool MoveIntoPlace(const std::wstring& staging, const std::wstring& target, std::wstring* failure) {
@@ -227,6 +268,16 @@ bool Install(const std::wstring& cabinet, std::wstring* report) {
         *report = L"There is no folder to install into.";
         return false;
     }
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        *report = L"The install folder " + target + L" is a file.";
+        return false;
+    }
+    // A drive's root cannot be set aside, and the staging folder would lie inside it.
+    if (target.back() == L'\\' || target.back() == L'/') {
+        *report = L"The install folder " + target + L" is a drive's root.";
+        return false;
+    }
     std::wstring parent = target.substr(0, target.find_last_of(L"\\/"));
     if (DWORD error = parent.size() < target.size() ? MakeFolders(parent) : 0) {
         *report = L"The folder " + parent + L" cannot be made: " + SystemMessage(error) + L".";
@@ -240,8 +291,9 @@ bool Install(const std::wstring& cabinet, std::wstring* report) {
                   SystemMessage(GetLastError()) + L".";
         return false;
     }
-    bool ok =
-        Unpack(cabinet, &unpacking) && MoveIntoPlace(unpacking.folder, target, &unpacking.failure);
+    bool ok = Unpack(cabinet, &unpacking) &&
+              KeepOtherFiles(target, unpacking.folder, &unpacking.failure) &&
+              MoveIntoPlace(unpacking.folder, target, &unpacking.failure);
     if (!ok) {
         RemoveTree(unpacking.folder);
         *report = unpacking.failure;
@@ -262,7 +314,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         return 2;
     }
     std::wstring report;
-    bool ok = Install(argv[1], &report);
+    bool ok = false;
+    HANDLE busy = CreateMutexW(nullptr, FALSE, BusyName);
+    if (!busy)
+        report = L"The installation cannot start: " + SystemMessage(GetLastError()) + L".";
+    else if (GetLastError() == ERROR_ALREADY_EXISTS)
+        report = L"Another installation of Pixmora is under way.";
+    else
+        ok = Install(argv[1], &report);
+    if (busy) CloseHandle(busy); // the next installer may start while this one reports
     LocalFree(argv);
     std::wstring text = ok ? std::wstring(ProgramName) + L" was installed in:\n" + report
                            : std::wstring(ProgramName) + L" could not be installed.\n" + report +

@@ -104,9 +104,13 @@ ShownBox ReadBox(HWND box) {
     return shown;
 }
 
+// The build's paths are UTF-8, as a checkout in a folder named beyond ASCII has them.
 std::wstring WindowsPath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; c++)
-        path += *c == '/' ? L'\\' : (wchar_t)(unsigned char)*c;
-    return path;
+    int size = MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, nullptr, 0);
+    if (size <= 0) return L"";
+    std::wstring path(size - 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, unixPath, -1, path.data(), size);
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return L"Z:" + path;
 }

@@ -55,9 +55,11 @@ struct InstallerRun {
     DWORD exitCode = 0;
 };
 
+std::wstring BuiltCabinetPath() {
+    return WindowsPath(SETUP_EXE).substr(0, WindowsPath(SETUP_EXE).rfind(L'\\')) + L"\\Pixmora.CAB";
+}
 std::vector<BYTE> BuiltCabinet() {
-    return ReadWholeFile(WindowsPath(SETUP_EXE).substr(0, WindowsPath(SETUP_EXE).rfind(L'\\')) +
-                         L"\\Pixmora.CAB");
+    return ReadWholeFile(BuiltCabinetPath());
 }
 
 // Damages a copy of the real cabinet as a broken download or a hostile file would.
@@ -188,9 +190,12 @@ class InstallTest : public testing::Test {
 };
 
 TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
-    // An earlier installation is replaced whole.
+    // An earlier installation's files are replaced; what the user keeps beside them stays.
     ASSERT_TRUE(CreateDirectoryW(installFolder.c_str(), nullptr));
     ASSERT_TRUE(WriteWholeFile(installFolder + L"\\Pixmora.exe", {'o', 'l', 'd'}));
+    ASSERT_TRUE(CreateDirectoryW((installFolder + L"\\icons").c_str(), nullptr));
+    const std::vector<BYTE> mine = {'m', 'i', 'n', 'e'};
+    ASSERT_TRUE(WriteWholeFile(installFolder + L"\\icons\\mine.ico", mine));
     RunSetupAndPress(WindowsPath(SETUP_EXE), 200);
     InstallerRun run = FinishInstaller();
     ASSERT_TRUE(run.ran) << "setup started no cabinet installer";
@@ -208,6 +213,16 @@ TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
     EXPECT_NE(log.find("installed Pixmora.exe " + std::to_string(built.size())), std::string::npos)
         << log;
     EXPECT_NE(log.find("done 1 files"), std::string::npos) << log;
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\icons\\mine.ico") == mine);
+
+    // Once more, with the folder named by a closing separator: the same folder, replaced.
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", (installFolder + L"\\").c_str());
+    run = RunInstallerOn(BuiltCabinetPath());
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].text, L"Pixmora was installed in:\n" + installFolder);
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") == built);
+    EXPECT_FALSE(Exists(installFolder + L"\\.installing"));
     EXPECT_FALSE(Exists(installFolder + L".installing"));
     EXPECT_FALSE(Exists(installFolder + L".old"));
 }
@@ -271,6 +286,13 @@ TEST_F(InstallTest, CabinetInstallerReportsWhatFailed) {
     ExpectFailureShown(RunInstallerOn(testFolder + L"\\missing.cab"), L"cannot be opened");
     ExpectNothingInstalled();
 
+    // Another installer at work: this one keeps out of its way.
+    HANDLE other = CreateMutexW(nullptr, FALSE, L"Pixmora.CabinetInstaller");
+    ASSERT_NE(other, nullptr);
+    ExpectFailureShown(RunInstallerOn(BuiltCabinetPath()), L"Another installation");
+    CloseHandle(other);
+    ExpectNothingInstalled();
+
     // A folder it cannot write: the install folder would be inside a file.
     std::wstring blocker = testFolder + L"\\file";
     ASSERT_TRUE(WriteWholeFile(blocker, {'x'}));
@@ -280,6 +302,13 @@ TEST_F(InstallTest, CabinetInstallerReportsWhatFailed) {
     ASSERT_TRUE(WriteWholeFile(cabinet, BuiltCabinet()));
     ExpectFailureShown(RunInstallerOn(cabinet), L"cannot be made");
     EXPECT_TRUE(ReadWholeFile(blocker) == std::vector<BYTE>{'x'});
+    // The install folder named is a file or a drive: neither is ever replaced.
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", blocker.c_str());
+    ExpectFailureShown(RunInstallerOn(cabinet), L"is a file");
+    EXPECT_TRUE(ReadWholeFile(blocker) == std::vector<BYTE>{'x'});
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", L"C:\\");
+    ExpectFailureShown(RunInstallerOn(cabinet), L"is a drive's root");
+    EXPECT_FALSE(Exists(L"C:\\.installing"));
 }
 
 } // namespace

@@ -31,6 +31,27 @@ if command -v update-desktop-database >/dev/null; then
 fi
 [ ! -e "$HOME" ] || fail "wrote into the home folder"
 
+# From a checkout whose folder name holds blanks, quotes, shell and field characters and a
+# letter beyond ASCII: a valid entry that starts that checkout's scripts/run with the file.
+odd="$work/check out \"ä\" 100% \$x\`y\\z"
+mkdir -p "$odd/scripts" "$odd/editor/resources/icons"
+cp "$top/scripts/install-launcher" "$odd/scripts/"
+cp "$top/editor/resources/icons/pixmora.ico" "$odd/editor/resources/icons/"
+printf '#!/bin/sh\necho "$0" "$@" >"%s/launched"\n' "$work" >"$odd/scripts/run"
+chmod +x "$odd/scripts/run"
+"$odd/scripts/install-launcher" >"$work/out" 2>&1 || fail "odd folder: exit status $?"
+desktop-file-validate "$entry" >"$work/validate" 2>&1 || fail "odd folder: $(cat "$work/validate")"
+if command -v gio >/dev/null; then
+    gio launch "$entry" "$work/a b.ico" 2>"$work/validate" || fail "odd folder: $(cat "$work/validate")"
+    tries=0
+    while [ ! -s "$work/launched" ] && [ $tries -lt 50 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    [ "$(cat "$work/launched" 2>/dev/null)" = "$odd/scripts/run $work/a b.ico" ] ||
+        fail "odd folder: the entry did not start its scripts/run with the file"
+fi
+
 "$top/scripts/install-launcher" --remove >"$work/out" 2>&1 || fail "remove: exit status $?"
 [ ! -e "$entry" ] || fail "the entry is still there"
 [ ! -e "$icon" ] || fail "the icon is still there"

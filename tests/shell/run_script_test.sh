@@ -13,12 +13,13 @@ fail() {
     echo "FAILED: $*" >&2
     failures=$((failures + 1))
 }
-# Runs scripts/run in a clean environment with the given variables; its exit status in $code
-# and what it wrote to the terminal in $work/out.
+# Runs scripts/run in a clean environment with the given variables, on $file when that is set;
+# its exit status in $code and what it wrote to the terminal in $work/out.
+file=
 run() {
     code=0
     env -u DISPLAY -u WAYLAND_DISPLAY -u WINEPREFIX -u PIXMORA_WINE_PREFIX \
-        HOME="$work/home" PIXMORA_BUILD_DIR="$build" "$@" "$top/scripts/run" \
+        HOME="$work/home" PIXMORA_BUILD_DIR="$build" "$@" "$top/scripts/run" ${file:+"$file"} \
         >"$work/out" 2>&1 </dev/null || code=$?
 }
 
@@ -42,6 +43,13 @@ grep -q "nodrv_CreateWindow" "$work/out" && fail "refused display: Wine's own li
 run DISPLAY=":$n" WINEPREFIX="$work/prefix" PIXMORA_WINE_PREFIX="$work/not-this-one"
 [ "$code" -ne 0 ] || fail "refused display with WINEPREFIX: exit status 0"
 [ ! -e "$work/not-this-one" ] || fail "WINEPREFIX did not win over PIXMORA_WINE_PREFIX"
+# Relative folders are taken from where the command runs, also when the file to open lies
+# in another folder, where the editor starts.
+cd "$work"
+file=$top/editor/resources/icons/pixmora.ico
+run DISPLAY=":$n" PIXMORA_WINE_PREFIX=prefix PIXMORA_BUILD_DIR=..
+grep -q "no display: the X server at DISPLAY=:$n" "$work/out" ||
+    fail "relative build and prefix folders: the editor did not start"
 
 WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null
 [ "$failures" -eq 0 ] || { cat "$work/out" >&2; exit 1; }
