@@ -141,9 +141,11 @@ int RunLinuxCommand(const std::string& command) {
     std::string marker = LinuxPath(done);
     std::string line = "(" + command + "); echo $? > '" + marker + ".part' && mv '" + marker +
                        ".part' '" + marker + "'";
-    if (RunAndWait(L"Z:\\bin\\sh",
-                   L"/bin/sh -c \"" + std::wstring(line.begin(), line.end()) + L"\"") == -2)
-        return -1;
+    // Linux names are UTF-8: a folder named beyond ASCII must reach the shell as it is.
+    std::wstring wide(line.size(), L'\0');
+    wide.resize(
+        MultiByteToWideChar(CP_UTF8, 0, line.data(), (int)line.size(), &wide[0], (int)wide.size()));
+    if (RunAndWait(L"Z:\\bin\\sh", L"/bin/sh -c \"" + wide + L"\"") == -2) return -1;
     for (int i = 0; i < 3000 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; i++)
         Sleep(10);
     Bytes code = ReadWholeFile(done);
