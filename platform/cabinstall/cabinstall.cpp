@@ -43,6 +43,8 @@ std::wstring InstallFolder() {
             path[--length] = 0;
         return path;
     }
+    // A folder named but too long for a path is no reason to install somewhere else.
+    if (length >= MAX_PATH) return L"";
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, path))) return L"";
     return std::wstring(path) + L"\\" + ProgramName;
 }

@@ -309,6 +309,13 @@ TEST_F(InstallTest, CabinetInstallerReportsWhatFailed) {
     SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", L"C:\\");
     ExpectFailureShown(RunInstallerOn(cabinet), L"is a drive's root");
     EXPECT_FALSE(Exists(L"C:\\.installing"));
+    // A folder named too long for a path: nothing goes to the default folder instead.
+    std::wstring tooLong = testFolder + L"\\" + std::wstring(MAX_PATH, L'a');
+    SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", tooLong.c_str());
+    const std::wstring fallback = L"C:\\Program Files\\Pixmora\\Pixmora.exe";
+    bool fallbackThere = Exists(fallback);
+    ExpectFailureShown(RunInstallerOn(cabinet), L"no folder to install into");
+    EXPECT_EQ(fallbackThere, Exists(fallback));
 }
 
 } // namespace
