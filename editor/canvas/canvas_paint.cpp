@@ -89,10 +89,17 @@ static void CopyImageUnscaled(HDC dc) {
     if (!ImageBitmap || !VisibleCells(dc, 1, &cells)) return;
     HDC memory = CreateCompatibleDC(dc);
     if (!memory) return;
+    // A bitmap goes into one device context at a time: while a stroke holds it in its own, a
+    // paint (the window resized under the stylus) copies the same pixels from its bits.
     HGDIOBJ previous = SelectObject(memory, ImageBitmap);
-    BitBlt(dc, cells.left, cells.top, cells.right - cells.left, cells.bottom - cells.top, memory,
-           cells.left, cells.top, SRCCOPY);
-    SelectObject(memory, previous);
+    if (previous) {
+        BitBlt(dc, cells.left, cells.top, cells.right - cells.left, cells.bottom - cells.top,
+               memory, cells.left, cells.top, SRCCOPY);
+        SelectObject(memory, previous);
+    } else {
+        GdiFlush();
+        DrawImagePart(dc, &cells, &cells, 0);
+    }
     DeleteDC(memory);
 }
 
@@ -156,7 +163,6 @@ void PaintCanvas(HWND window, HDC dc, int scale) {
     for (int i = 1; i <= 2; i++)
         if (ImageWindows[i]) RedrawWindow(ImageWindows[i], nullptr, nullptr, RDW_UPDATENOW);
 }
-
 
 // ---- The live repaint of a stroke -----------------------------------------------------------
 // A move redraws only the cells it changed, each with what lies over it (the frame or the

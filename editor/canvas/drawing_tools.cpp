@@ -26,9 +26,12 @@ static HGDIOBJ PreviousBitmap;
 static HGDIOBJ PreviousPen;
 static HGDIOBJ PreviousBrush;
 
-// The stylus point in client coordinates, negatives (outside a captured stroke) set to 0.
-static POINT ClampedPoint(LPARAM lParam) {
-    POINT p = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+// The stylus point in client coordinates, negatives (outside a captured stroke) set to 0. A
+// point carries 16 bits a side, which wrap past 32767 (dragged beyond a large canvas's far
+// edge): it is read as the point nearest `before`, the stroke's last one.
+static POINT ClampedPoint(LPARAM lParam, POINT before) {
+    POINT p = {before.x + (short)(WORD)(LOWORD(lParam) - before.x),
+               before.y + (short)(WORD)(HIWORD(lParam) - before.y)};
     if (p.x < 0) p.x = 0;
     if (p.y < 0) p.y = 0;
     return p;
@@ -197,7 +200,7 @@ void StrokePress(HWND canvas, LPARAM lParam, int scale) {
         return;
     }
     StrokeScale = scale;
-    POINT point = ClampedPoint(lParam);
+    POINT point = ClampedPoint(lParam, POINT{0, 0});
     POINT pixel = PixelOf(point);
     StrokeActive = 1;
     SetCapture(canvas);
@@ -212,7 +215,7 @@ void StrokePress(HWND canvas, LPARAM lParam, int scale) {
 
 void StrokeMove(HWND canvas, LPARAM lParam) {
     if (!StrokeActive) return;
-    POINT point = ClampedPoint(lParam);
+    POINT point = ClampedPoint(lParam, StrokePoint);
     POINT pixel = PixelOf(point);
     StrokePoint = point;
     if (StrokeTool == TOOL_PEN) {
@@ -234,7 +237,7 @@ void StrokeMove(HWND canvas, LPARAM lParam) {
 void StrokeRelease(HWND canvas, LPARAM lParam) {
     if (!StrokeActive || StrokeEnding) return;
     StrokeEnding = 1;
-    POINT point = ClampedPoint(lParam);
+    POINT point = ClampedPoint(lParam, StrokePoint);
     POINT pixel = PixelOf(point);
     POINT anchor = PixelOf(StrokeAnchor);
     StrokePoint = point;

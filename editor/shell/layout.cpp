@@ -56,6 +56,11 @@ LRESULT LayoutChildren(HWND, LPARAM size) {
 }
 
 void LayOutAgain(HWND window) {
+    // A larger image may not fit at the scale in use: SetScale lowers it and lays out.
+    if (Scale > LargestScale() && ImageWindows[0]) {
+        SetScale(window, Scale);
+        return;
+    }
     SendMessageW(window, WM_SIZE, 0, MAKELPARAM(ClientWidth, ClientHeight));
 }
 

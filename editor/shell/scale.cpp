@@ -5,9 +5,18 @@
 #include "canvas/canvas.h"
 #include "resources/resource_ids.h"
 
+// The system keeps a window within 32767 pixels and reports stylus points in 16 bits: a
+// canvas any wider would show and draw only its first part, so the scale stops short of it.
+int LargestScale() {
+    const int side = CanvasWidth > CanvasHeight ? CanvasWidth : CanvasHeight;
+    const int largest = side > 0 ? (0x7FFF - 2) / side : LARGEST_SCALE; // 2: the border
+    if (largest < 1) return 1;
+    return largest < LARGEST_SCALE ? largest : LARGEST_SCALE;
+}
+
 void SetScale(HWND window, int scale) {
     if (scale < 1) scale = 1;
-    if (scale > LARGEST_SCALE) scale = LARGEST_SCALE;
+    if (scale > LargestScale()) scale = LargestScale();
     if (scale == Scale) return;
     // A stroke maps its points at the scale it began with: one under way (the wheel turned
     // while the stylus is down) ends first, so the rest of it cannot land off the pointer.

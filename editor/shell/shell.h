@@ -125,7 +125,9 @@ bool RemoveIconImageAt(HWND window, int index);
 // ---- Scale and the document's file ------------------------------------------------------------
 #define START_SCALE 10
 #define LARGEST_SCALE 9999 // the most the Scale dialog's four digits can give
-// The one place a new scale takes effect: sets Scale (kept within 1..LARGEST_SCALE) and, when
+// The largest scale the image's size allows (never above LARGEST_SCALE, never below 1).
+int LargestScale();
+// The one place a new scale takes effect: sets Scale (kept within 1..LargestScale()) and, when
 // it changed, lays the canvas out at it and repaints the canvas and the line bar.
 void SetScale(HWND window, int scale);
 LRESULT ScaleCommand(HWND window);

@@ -61,6 +61,17 @@ TEST_F(CanvasWindow, MeshAtScale1LeavesOnlyTheBottomRightPixel) {
         for (int x = 0; x < 8; x++)
             EXPECT_EQ((x == 7 && y == 5) ? COLOR_WHITE : COLOR_MESH, WindowPixel(canvas, x, y))
                 << x << "," << y;
+
+    // A paint while a stroke holds the image (the window resized under the stylus) still
+    // shows the picture.
+    SendMessageW(canvas, WM_COMMAND, 18, 0);
+    LineColor = COLOR_RED;
+    StylusDown(canvas, 2, 1);
+    StylusMove(canvas, 5, 1);
+    FullRepaint(canvas);
+    EXPECT_EQ(COLOR_WHITE, WindowPixel(canvas, 0, 0));
+    EXPECT_EQ(COLOR_RED, WindowPixel(canvas, 3, 1));
+    StylusUp(canvas, 5, 1);
 }
 
 TEST_F(CanvasWindow, TinyImagesDrawOnlyTheLinesBetweenTheirCells) {

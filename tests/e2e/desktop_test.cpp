@@ -316,6 +316,30 @@ TEST_F(Editor, ScaleKeysAndCtrlWheelChangeTheScale) {
     GetWindowRect(PaletteWindow, &palette);
     Wheel(MainWindow, POINT{palette.left + 2, palette.top + 2}, WHEEL_DELTA, MK_CONTROL);
     EXPECT_EQ(22, Scale);
+
+    // The scale stops where the canvas would outgrow what a window and a stylus point reach:
+    // scrolled to the far corner, the corner pixel is drawn where it shows, and a drag on past
+    // the far edge (where a point's 16 bits wrap) draws nothing more.
+    ChooseScale(L"9999");
+    EXPECT_EQ((32767 - 2) / 32, Scale);
+    ScrollViewTo(0x7FFFFFFF, 0x7FFFFFFF);
+    RECT view;
+    GetClientRect(ViewWindow, &view);
+    POINT corner = {view.right - 3, view.bottom - 3};
+    MapWindowPoints(ViewWindow, Canvas(), &corner, 1);
+    TapLineColor(ROW_BLACK);
+    StylusDown(Canvas(), corner.x, corner.y);
+    StylusMove(Canvas(), corner.x + 600, corner.y);
+    StylusUp(Canvas(), corner.x + 600, corner.y);
+    EXPECT_EQ("F0", ImageRow(31, 30, 32));
+    EXPECT_EQ("FF", ImageRow(31, 0, 2));
+    // A wider picture opened lowers the scale to its own largest.
+    AnswerNextBox(IDNO);
+    OpenFromCommandLine(Write(L"wide.bmp", MakeBmpFile(BmpForm{}, 2048, 16, StandardTable16(),
+                                                       [](int, int) -> DWORD { return 3; })));
+    EXPECT_EQ(15, Scale);
+    GetClientRect(Canvas(), &client);
+    EXPECT_EQ(2048 * 15, client.right);
 }
 
 // A key, a drop or the wheel's scale step while the stylus is still down ends the stroke
