@@ -294,8 +294,9 @@ TEST_F(Editor, APngImageResizedIsWrittenAsPngOfItsNewSize) {
 }
 
 // The masked view shows an image of more than 16 colours in its own colours, as the plain
-// view does: an 8-bit image opened with a transparent pixel, then a PNG image.
-TEST_F(Editor, ImagesOfManyColoursShowTheirOwnColoursMasked) {
+// view does: an 8-bit image opened with a transparent pixel, then a PNG image. A PNG image
+// with a pixel painted is saved as a bitmap of opaque pixels, alpha bytes left unused.
+TEST_F(Editor, ImagesOfManyColoursShowAndSaveTheirOwnColours) {
     IconImage png, grey;
     png.width = png.height = 32;
     png.png = MakeSolidPng(32, 32, 0x336699FF);
@@ -313,5 +314,15 @@ TEST_F(Editor, ImagesOfManyColoursShowTheirOwnColoursMasked) {
     IconImages([&](HWND dialog) { TapRow(dialog, 0, true); });
     ASSERT_EQ(32, ImageInfo->bmiHeader.biBitCount);
     EXPECT_EQ(RGB(0x33, 0x66, 0x99), Cell(5, 5));
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    TapLineColor(ROW_SHOWS_RED);
+    Tap(1, 0);
+    Bytes file = SaveAs(CMD_SAVE_BITMAP, PathOf(L"many.bmp"));
+    ASSERT_EQ(54 + 32 * 32 * 4u, file.size());
+    const size_t top = 54 + 31 * 32 * 4;
+    EXPECT_EQ(0x336699u, GetLE32(file, top));
+    EXPECT_EQ(0xFF0000u, GetLE32(file, top + 4));
+    for (size_t at = 57; at < file.size(); at += 4)
+        ASSERT_EQ(0, file[at]) << "alpha byte at " << at;
     ExpectNoFailureShown();
 }
