@@ -30,14 +30,15 @@ DWORD ColorAt(BITMAPINFO* info, const BYTE* row, int x);
 int NearestIndex(const DWORD* table, int entries, DWORD color);
 void FillWhite(BITMAPINFO* info, BYTE* bits);
 
-// The mask and the 4-bit scratch bitmap of the masked view, made together, both or neither,
-// every mask pixel opaque.
+// The mask and the scratch bitmap of the masked view for an image of that bit count (4 bits
+// for up to 4, else 24), made together, both or neither, every mask pixel opaque.
 struct MaskPair {
     HBITMAP Mask, Scratch;
     BYTE *MaskBits, *ScratchBits;
     BITMAPINFO *MaskInfo, *ScratchInfo;
 };
-bool MakeMaskPair(HWND owner, const WCHAR* caption, int width, int height, MaskPair* pair);
+bool MakeMaskPair(HWND owner, const WCHAR* caption, int width, int height, int imageBits,
+                  MaskPair* pair);
 void FreeMaskPair(MaskPair* pair);
 // Puts a pair in place of the mask and scratch bitmap there are.
 void InstallMaskPair(const MaskPair* pair);

@@ -15,7 +15,7 @@ extern HBITMAP MaskBitmap; // 1 bit: white (1) transparent, black (0) opaque
 extern BYTE* MaskBits;
 extern BITMAPINFO* MaskInfo;
 
-extern HBITMAP CompositeBitmap; // 4-bit scratch for the masked view
+extern HBITMAP CompositeBitmap; // scratch for the masked view (4-bit for a 4-bit image)
 extern BYTE* CompositeBits;
 extern BITMAPINFO* CompositeInfo;
 

@@ -91,7 +91,7 @@ int ResizeImage(HWND window) {
     // The mask follows the image's size; the scratch bitmap is only remade.
     MaskPair mask = {};
     if (MaskBitmap) {
-        if (!MakeMaskPair(window, caption, width, height, &mask)) {
+        if (!MakeMaskPair(window, caption, width, height, ImageBitCount, &mask)) {
             FreeBitmap(&bitmap, &bits, &info);
             KeepCanvasSizeOfImage();
             return 0;

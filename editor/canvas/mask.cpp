@@ -13,13 +13,17 @@ HBITMAP CompositeBitmap;
 BYTE* CompositeBits;
 BITMAPINFO* CompositeInfo;
 
-bool MakeMaskPair(HWND owner, const WCHAR* caption, int width, int height, MaskPair* pair) {
+bool MakeMaskPair(HWND owner, const WCHAR* caption, int width, int height, int imageBits,
+                  MaskPair* pair) {
     *pair = MaskPair{};
+    // A 1- or 4-bit image is shown in the standard 16 colours; the colours of any other
+    // would be reduced to them, so its scratch holds every colour.
+    int scratchBits = imageBits <= 4 ? 4 : 24;
     pair->Mask =
         MakeBitmap(owner, caption, 1, width, height, nullptr, 0, &pair->MaskInfo, &pair->MaskBits);
     if (!pair->Mask) return false;
-    pair->Scratch = MakeBitmap(owner, caption, 4, width, height, nullptr, 0, &pair->ScratchInfo,
-                               &pair->ScratchBits);
+    pair->Scratch = MakeBitmap(owner, caption, scratchBits, width, height, nullptr, 0,
+                               &pair->ScratchInfo, &pair->ScratchBits);
     if (!pair->Scratch) {
         FreeMaskPair(pair);
         return false;
@@ -50,7 +54,8 @@ int CreateMask(HWND window, int fromIcon) {
     if (!ImageBitmap || !ImageBits || !ImageInfo) return 0;
     int width = InfoWidth(ImageInfo), height = InfoHeight(ImageInfo);
     MaskPair pair;
-    if (!MakeMaskPair(window, L"CreateMask", width, height, &pair)) return 0;
+    if (!MakeMaskPair(window, L"CreateMask", width, height, InfoBitCount(ImageInfo), &pair))
+        return 0;
     // The icon's AND mask has the mask's own layout; one of another image is not used.
     const ImageSlot& slot =
         ImageSlots[CurrentSlot >= 0 && CurrentSlot < SLOT_COUNT ? CurrentSlot : 0];

@@ -2,6 +2,7 @@
 // through a new file that replaces the old one only when complete.
 #include "files/files.h"
 #include "base/report.h"
+#include <cstdlib>
 #include <cstring>
 
 bool ImageShapeOf(const ImageToWrite* image, ImageShape* shape) {
@@ -44,6 +45,24 @@ static bool FailWrite(SafeSave* save, const WCHAR* text) {
     return false;
 }
 
+// The pixel rows. A bitmap has no transparency, and the fourth byte of a 32-bit pixel is not
+// used in this form: it is written 0, since readers that honour it would show the alpha the
+// canvas holds (0 where drawing calls painted, a PNG image's own elsewhere) as holes.
+static bool WritePixelRows(FILE* file, const ImageToWrite* image, const ImageShape* shape) {
+    if (shape->Bits != 32) return WritePieces(file, image->Bits, shape->XorBytes);
+    size_t stride = (size_t)shape->Width * 4;
+    BYTE* row = (BYTE*)malloc(stride);
+    bool written = row != nullptr;
+    for (int y = 0; y < shape->Height && written; y++) {
+        memcpy(row, image->Bits + y * stride, stride);
+        for (size_t alpha = 3; alpha < stride; alpha += 4)
+            row[alpha] = 0;
+        written = WritePieces(file, row, stride);
+    }
+    free(row);
+    return written;
+}
+
 bool WriteDib(HWND, const WCHAR* path, const ImageToWrite* image) {
     ImageShape shape;
     SafeSave save;
@@ -63,7 +82,7 @@ bool WriteDib(HWND, const WCHAR* path, const ImageToWrite* image) {
     if (fwrite(header, 1, 40, save.File) != 40 ||
         fwrite(image->Info->bmiColors, 1, shape.TableBytes, save.File) != shape.TableBytes)
         return FailWrite(&save, L"failed in writing BM info.!");
-    if (!WritePieces(save.File, image->Bits, shape.XorBytes))
+    if (!WritePixelRows(save.File, image, &shape))
         return FailWrite(&save, L"failed in writing pixel bits!");
     switch (FinishSafeSave(&save)) {
     case SAVE_DONE: return true;

@@ -292,3 +292,37 @@ TEST_F(Editor, APngImageResizedIsWrittenAsPngOfItsNewSize) {
     free(image);
     ExpectNoFailureShown();
 }
+
+// The masked view shows an image of more than 16 colours in its own colours, as the plain
+// view does: an 8-bit image opened with a transparent pixel, then a PNG image. A PNG image
+// with a pixel painted is saved as a bitmap of opaque pixels, alpha bytes left unused.
+TEST_F(Editor, ImagesOfManyColoursShowAndSaveTheirOwnColours) {
+    IconImage png, grey;
+    png.width = png.height = 32;
+    png.png = MakeSolidPng(32, 32, 0x336699FF);
+    grey.bits = 8;
+    grey.table = GreyTable(256);
+    grey.pixel = [](int x, int) { return (DWORD)(x * 16 + 3); };
+    grey.transparent = [](int x, int y) { return x == 0 && y == 0; };
+    ChooseFile(Write(L"many.ico", MakeIconFile({png, grey})));
+    File(L"&Open a ICON file");
+    ASSERT_EQ(8, ImageInfo->bmiHeader.biBitCount);
+    ASSERT_EQ(1, TransparencyMode);
+    const RGBQUAD q = GreyTable(256)[5 * 16 + 3];
+    EXPECT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), Cell(5, 5));
+    EXPECT_EQ(RGB(0x48, 0x48, 0x48), Cell(0, 0)) << "transparent: the background";
+    IconImages([&](HWND dialog) { TapRow(dialog, 0, true); });
+    ASSERT_EQ(32, ImageInfo->bmiHeader.biBitCount);
+    EXPECT_EQ(RGB(0x33, 0x66, 0x99), Cell(5, 5));
+    MenuItem(L"&Canvas", L"Opaque/Transparency");
+    TapLineColor(ROW_SHOWS_RED);
+    Tap(1, 0);
+    Bytes file = SaveAs(CMD_SAVE_BITMAP, PathOf(L"many.bmp"));
+    ASSERT_EQ(54 + 32 * 32 * 4u, file.size());
+    const size_t top = 54 + 31 * 32 * 4;
+    EXPECT_EQ(0x336699u, GetLE32(file, top));
+    EXPECT_EQ(0xFF0000u, GetLE32(file, top + 4));
+    for (size_t at = 57; at < file.size(); at += 4)
+        ASSERT_EQ(0, file[at]) << "alpha byte at " << at;
+    ExpectNoFailureShown();
+}
