@@ -47,6 +47,24 @@ bool ResolveLinkedFile(const WCHAR* path, WCHAR* resolved) {
     return true;
 }
 
+bool LongFormOf(const WCHAR* path, WCHAR* longForm) {
+    WCHAR full[SIBLING_CHARS];
+    DWORD length = GetFullPathNameW(path, SIBLING_CHARS, full, nullptr);
+    if (length == 0 || length >= SIBLING_CHARS) return false;
+    const WCHAR* prefix = L"\\\\?\\";
+    const WCHAR* rest = full;
+    if (wcsncmp(full, L"\\\\?\\", 4) == 0 || wcsncmp(full, L"\\\\.\\", 4) == 0)
+        prefix = L""; // a device name, or a long form already
+    else if (wcsncmp(full, L"\\\\", 2) == 0) {
+        prefix = L"\\\\?\\UNC"; // \\server\share\... becomes \\?\UNC\server\share\...
+        rest = full + 1;
+    }
+    if (wcslen(prefix) + wcslen(rest) >= SIBLING_CHARS) return false;
+    wcscpy(longForm, prefix);
+    wcscat(longForm, rest);
+    return true;
+}
+
 // The owner and access rights of a file, as the platform describes them; none where it has
 // none to give.
 static PSECURITY_DESCRIPTOR OwnerAndAccess(const WCHAR* path, DWORD* size) {

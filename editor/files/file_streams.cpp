@@ -62,12 +62,25 @@ static size_t FolderLength(const WCHAR* path) {
     return folder;
 }
 
-static void RemoveStaleTempFiles(const WCHAR* target) {
+// The name of a file called name in the target's folder. A target that just fits the path
+// limit leaves no room for a longer name beside it: that one takes the long form.
+static bool NameBeside(const WCHAR* target, const WCHAR* name, WCHAR* sibling) {
+    WCHAR longForm[SIBLING_CHARS];
     size_t folder = FolderLength(target);
-    WCHAR pattern[PATH_CHARS];
-    if (folder + wcslen(TEMP_PREFIX L"*" TEMP_SUFFIX) >= PATH_CHARS) return;
-    wcsncpy(pattern, target, folder);
-    wcscpy(pattern + folder, TEMP_PREFIX L"*" TEMP_SUFFIX);
+    if (folder + wcslen(name) >= PATH_CHARS) {
+        if (!LongFormOf(target, longForm)) return false;
+        target = longForm;
+        folder = FolderLength(target);
+        if (folder + wcslen(name) >= SIBLING_CHARS) return false;
+    }
+    wcsncpy(sibling, target, folder);
+    wcscpy(sibling + folder, name);
+    return true;
+}
+
+static void RemoveStaleTempFiles(const WCHAR* target) {
+    WCHAR pattern[SIBLING_CHARS], stale[SIBLING_CHARS];
+    if (!NameBeside(target, TEMP_PREFIX L"*" TEMP_SUFFIX, pattern)) return;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER limit = {{now.dwLowDateTime, now.dwHighDateTime}};
@@ -79,23 +92,19 @@ static void RemoveStaleTempFiles(const WCHAR* target) {
         ULARGE_INTEGER written = {
             {found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime}};
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            written.QuadPart >= limit.QuadPart || folder + wcslen(found.cFileName) >= PATH_CHARS)
+            written.QuadPart >= limit.QuadPart || !NameBeside(target, found.cFileName, stale))
             continue;
-        wcscpy(pattern + folder, found.cFileName);
-        DeleteFileW(pattern);
+        DeleteFileW(stale);
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
 // Creates the new file under a free name of this program's in the target's folder.
 static FILE* CreateTempFile(const WCHAR* target, WCHAR* temp) {
-    size_t folder = FolderLength(target);
     for (int n = 0; n < 100; n++) {
         WCHAR name[40];
         wsprintfW(name, TEMP_PREFIX L"%lx-%d" TEMP_SUFFIX, GetCurrentProcessId(), n);
-        if (folder + wcslen(name) >= PATH_CHARS) return nullptr;
-        wcsncpy(temp, target, folder);
-        wcscpy(temp + folder, name);
+        if (!NameBeside(target, name, temp)) return nullptr;
         HANDLE handle = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {

@@ -219,10 +219,11 @@ bool FileLength(FILE* file, size_t* length);
 // file it names), flushes it to the disk and only then puts it in that file's place. The new
 // file's name marks it as this program's; it is removed on every failure, and one left by a
 // run that ended during a save is removed by a later save to that folder once it is old.
+#define SIBLING_CHARS (2 * PATH_CHARS)
 struct SafeSave {
-    FILE* File;               // the new file, which the writer fills
-    WCHAR Target[PATH_CHARS]; // the file replaced
-    WCHAR Temp[PATH_CHARS];   // the new file's name
+    FILE* File;                // the new file, which the writer fills
+    WCHAR Target[PATH_CHARS];  // the file replaced
+    WCHAR Temp[SIBLING_CHARS]; // the new file's name
 };
 // False when the target is read-only or a folder, or the new file cannot be created.
 bool BeginSafeSave(const WCHAR* path, SafeSave* save);
@@ -246,6 +247,9 @@ extern void (*BeforeSaveReplaces)();
 // The file a name leads to through a symbolic link (resolved, PATH_CHARS), or the name itself;
 // false when the file it leads to has a name too long to use.
 bool ResolveLinkedFile(const WCHAR* path, WCHAR* resolved);
+// The full name of a file in the long form (\\?\...) that the path limit does not apply to
+// (SIBLING_CHARS); false when it has none.
+bool LongFormOf(const WCHAR* path, WCHAR* longForm);
 // Puts the flushed new file in the target's place (a SAVE_ result); the new file may be left
 // for the caller to remove.
 int ReplaceWithNewFile(const WCHAR* temp, const WCHAR* target);

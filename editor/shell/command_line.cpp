@@ -38,12 +38,16 @@ void ReportUnopenableName(HWND owner, const WCHAR* name) {
 
 // Posted, so the file is opened from the message loop as a menu command is, with the main
 // window up and painted. A name too long for a path is reported, never cut to the name of
-// some other file.
+// some other file. A relative name is made full at once: the file dialogs change the current
+// folder, and Ctrl+S must still write the file that was opened.
 void OpenCommandLineFile(HWND window, const WCHAR* commandLine) {
-    if (FirstArgument(commandLine, NamedFile, PATH_CHARS)) {
+    WCHAR given[PATH_CHARS];
+    bool named = FirstArgument(commandLine, given, PATH_CHARS);
+    DWORD length = named ? GetFullPathNameW(given, PATH_CHARS, NamedFile, nullptr) : 0;
+    if (length > 0 && length < PATH_CHARS) {
         PostMessageW(window, WM_COMMAND, CMD_OPEN_NAMED, 0);
-    } else if (NamedFile[0]) {
-        ReportUnopenableName(window, NamedFile);
-        NamedFile[0] = 0;
+        return;
     }
+    NamedFile[0] = 0;
+    if (given[0]) ReportUnopenableName(window, given);
 }

@@ -259,6 +259,25 @@ TEST_F(Editor, CtrlSSavesToTheDocumentsOwnFile) {
     Type('S');
     EXPECT_EQ(0, IconFileIndex(ReadWholeFile(PathOf(L"new.ico")), 3, 3));
     EXPECT_EQ(15, BmpFileIndex(ReadWholeFile(PathOf(L"new.bmp")), 3, 3));
+
+    // A name given relative to the folder the program started in still names that file once
+    // the current folder has changed (as the system's file dialogs change it).
+    const std::wstring elsewhere = PathOf(L"elsewhere");
+    CreateDirectoryW(elsewhere.c_str(), nullptr);
+    WCHAR started[MAX_PATH];
+    ASSERT_TRUE(GetCurrentDirectoryW(MAX_PATH, started));
+    ASSERT_TRUE(SetCurrentDirectoryW(Folder.c_str()));
+    OpenFromCommandLine(L"yellow.ico");
+    ASSERT_TRUE(SetCurrentDirectoryW(elsewhere.c_str()));
+    Drag(0, 6, 9, 6);
+    Type('S');
+    ExpectNoFailureShown();
+    EXPECT_EQ(0, IconFileIndex(ReadWholeFile(path), 5, 6));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+              GetFileAttributesW(PathOf(L"elsewhere\\yellow.ico").c_str()));
+    SetCurrentDirectoryW(started);
+    DeleteFileW(PathOf(L"elsewhere\\yellow.ico").c_str());
+    RemoveDirectoryW(elsewhere.c_str());
 }
 
 // The scale keys step by one, never below 1, and Ctrl+0 goes back to 10; Ctrl+wheel steps a

@@ -346,6 +346,29 @@ TEST_F(Writers, ANameOutsideTheCodePageWritesThatFileAndNoOther) {
     EXPECT_EQ(decoy, ReadWholeFile(PathOf(L"a.bmp")));
 }
 
+// The new file's name is longer than the target's: beside a target that just fits the path
+// limit it does not, and the save must work all the same.
+TEST_F(Writers, NamesThatJustFitThePathLimitAreSaved) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    for (size_t length : {250, 259}) {
+        std::wstring folder = Folder + L"\\" + std::wstring(length - Folder.size() - 7, L'd');
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        std::wstring bmp = folder + L"\\a.bmp", ico = folder + L"\\a.ico";
+        ASSERT_EQ(length, ico.size());
+        Bytes old = {'o', 'l', 'd'};
+        ASSERT_TRUE(WriteWholeFile(ico, old));
+        EXPECT_TRUE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+        EXPECT_TRUE(WriteIconFile(ico.c_str(), CanvasIcon()));
+        EXPECT_EQ(246u, ReadWholeFile(bmp).size());
+        EXPECT_EQ(318u, ReadWholeFile(ico).size());
+        ExpectOnlyFilesIn(folder, {L"a.bmp", L"a.ico"});
+        EXPECT_TRUE(TakeBoxes().empty());
+        DeleteFileW(bmp.c_str());
+        DeleteFileW(ico.c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
 TEST_F(Writers, ACursorIsSavedBackAsACursorWithEveryHotSpot) {
     IconImage small;
     small.table = StandardTable16();
