@@ -13,3 +13,11 @@ LRESULT MainWindowSizeLimits(HWND window, LPARAM lParam) {
     limits->ptMinTrackSize.y = frame.bottom - frame.top;
     return 0;
 }
+
+LRESULT MainWindowPlaced(WINDOWPOS*) {
+    // The system's own handling would hold the window to the frame's limits even where a
+    // window manager has made it smaller on the screen: the window, its layout and its
+    // soft-key bar would then lie below what the screen shows. Dragging the frame stops at
+    // the limits all the same (WM_GETMINMAXINFO).
+    return 0;
+}

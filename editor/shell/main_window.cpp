@@ -205,6 +205,7 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL: return MainWindowWheel(window, message, wParam, lParam);
     case WM_GETMINMAXINFO: return MainWindowSizeLimits(window, lParam);
+    case WM_WINDOWPOSCHANGING: return MainWindowPlaced((WINDOWPOS*)lParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

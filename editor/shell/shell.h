@@ -172,6 +172,8 @@ LRESULT DroppedFiles(HWND window, WPARAM drop);
 LRESULT MainWindowWheel(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Dragging the frame stops at the smallest handheld's client area, in either orientation.
 LRESULT MainWindowSizeLimits(HWND window, LPARAM minMaxInfo);
+// WM_WINDOWPOSCHANGING: the window takes every size it is given, also one below those limits.
+LRESULT MainWindowPlaced(WINDOWPOS* place);
 
 // ---- Save prompt ------------------------------------------------------------------------------
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption);

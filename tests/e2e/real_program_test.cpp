@@ -30,6 +30,8 @@ enum Act {
     Canvas,      // the canvas shows a x a image pixels (at scale 10)
     ClientSize,  // the frame dragged to client area a x b, as far as the frame lets it
     Layout,      // the children's rectangles at client area a x b, as the layout rule gives
+    Squeeze,     // a window manager that heeds no limits makes the window a x b: it takes that
+    Maximize,    // the window maximised: on the work area with its bar, the bar still attached
     Ended,       // the program has ended with 0
     BmpPixel,    // bitmap file `text` holds colour index c at (a, b)
     IconPixel,   // icon file `text` holds colour index c at (a, b) of its first image
@@ -47,6 +49,9 @@ struct Scenario {
     const char* name;
     std::vector<Step> steps;
 };
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
 
 #define BLACK_INDEX 0  // the pen's start colour
 #define WHITE_INDEX 15 // a new picture's
@@ -150,6 +155,8 @@ const Scenario Scenarios[] = {
       {Layout, 320, 188},
       {ClientSize, 100, 100},
       {Layout, 240, 188},
+      {Squeeze, 200, 150},
+      {Maximize},
       {Command, CMD_EXIT},
       {Ended}}},
     {"ExitPromptSavesANewPictureInTheIconFormItWasSavedIn",
@@ -328,12 +335,43 @@ class RealProgram : public testing::TestWithParam<Scenario> {
                 << r.top << " " << r.right - r.left << " x " << r.bottom - r.top;
         }
         // The soft-key bar stays along the window's bottom edge at every size.
+        ExpectBarAttached();
+    }
+
+    void ExpectBarAttached() const {
         RECT main, bar;
         GetWindowRect(Main, &main);
         GetWindowRect(Bar(), &bar);
         EXPECT_EQ(main.bottom, bar.top) << "the bar left its window";
         EXPECT_EQ(main.left, bar.left);
         EXPECT_EQ(main.right, bar.right);
+    }
+
+    void SqueezeStep(const Step& step) {
+        SetWindowPos(Main, nullptr, 40, 30, step.a, step.b, SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT main = {};
+        EXPECT_TRUE(WaitUntil(
+            [&]() {
+                return GetWindowRect(Main, &main) && main.right - main.left == step.a &&
+                       main.bottom - main.top == step.b;
+            },
+            2000))
+            << "the window says it is " << main.right - main.left << " x " << main.bottom - main.top
+            << ", larger than the screen shows it";
+        ExpectBarAttached();
+    }
+
+    void MaximizeStep() {
+        ShowWindowAsync(Main, SW_MAXIMIZE);
+        ASSERT_TRUE(WaitUntil([&]() { return IsZoomed(Main) != FALSE; }, Patience));
+        MONITORINFO monitor = {sizeof monitor};
+        GetMonitorInfoW(MonitorFromWindow(Main, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        RECT bar = {};
+        EXPECT_TRUE(WaitUntil(
+            [&]() { return GetWindowRect(Bar(), &bar) && bar.bottom == monitor.rcWork.bottom; },
+            2000))
+            << "the bar ends at " << bar.bottom << ", the work area at " << monitor.rcWork.bottom;
+        ExpectBarAttached();
     }
 
     void FileStep(const Step& step) {
@@ -393,6 +431,8 @@ class RealProgram : public testing::TestWithParam<Scenario> {
         case Canvas: CanvasStep(step); break;
         case ClientSize: ClientSizeStep(step); break;
         case Layout: LayoutStep(step); break;
+        case Squeeze: SqueezeStep(step); break;
+        case Maximize: MaximizeStep(); break;
         case Ended: {
             DWORD code = 99;
             EXPECT_TRUE(WaitForProgramEnd(Process, Patience, &code)) << "the program still runs";
