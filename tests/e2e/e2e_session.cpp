@@ -25,15 +25,7 @@ void Editor::TearDown() {
     ClearPendingAnswers();
     Modified = 0; // ends without a prompt
     EndEditorSession();
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((Folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            DeleteFileW(PathOf(found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(Folder.c_str());
+    RemoveTestFolder(Folder);
 }
 
 void Editor::File(const wchar_t* item) {

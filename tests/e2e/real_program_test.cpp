@@ -62,90 +62,63 @@ const wchar_t* const Small = L"small.bmp";
 const wchar_t* const UndoBox = L"There's No undo item!";
 const wchar_t* const UntitledPrompt = L"Save current changes in (untitled)?";
 
+// A second start naming the small bitmap while the first start holds a changed new picture:
+// the prompt answered, then the steps after it, and Exit.
+Scenario SecondStartAfterChanges(const char* name, int answer, std::vector<Step> after) {
+    std::vector<Step> steps = {{Start},
+                               {NewCreate, 32},
+                               {TapCell, 3, 4},
+                               {SecondStart, 0, 0, 0, Small},
+                               {CloseBox, answer, 0, 0, UntitledPrompt}};
+    steps.insert(steps.end(), after.begin(), after.end());
+    steps.insert(steps.end(), {{Command, CMD_EXIT}, {Ended}});
+    return {name, steps};
+}
+
+// The "There's No undo item!" box over a new picture, closed as close says, then the tap;
+// what the saved bitmap holds where check looks.
+Scenario TapAfterBox(const char* name, Step close, Step tap, Step check) {
+    return {name,
+            {{Start},
+             {NewCreate, 32},
+             {Command, CMD_UNDO},
+             close,
+             tap,
+             {Command, CMD_SAVE_BITMAP},
+             {SaveDialog, 0, 0, 0, L"tap.bmp"},
+             check,
+             {Command, CMD_EXIT},
+             {Ended}}};
+}
+
+const Step TappedCellDrawn = {BmpPixel, 5, 6, BLACK_INDEX, L"tap.bmp"};
+
 const Scenario Scenarios[] = {
     {"CommandLineOpensItsFile",
      {{Start, 0, 0, 0, Small}, {Canvas, 16}, {Command, CMD_EXIT}, {Ended}}},
     {"SecondStartHandsItsFileOverToAnUnchangedEditor",
      {{Start}, {SecondStart, 0, 0, 0, Small}, {Canvas, 16}, {Command, CMD_EXIT}, {Ended}}},
-    {"SecondStartAfterChangesYesSavesFirst",
-     {{Start},
-      {NewCreate, 32},
-      {TapCell, 3, 4},
-      {SecondStart, 0, 0, 0, Small},
-      {CloseBox, IDYES, 0, 0, UntitledPrompt},
-      {SaveDialog, 0, 0, 0, L"first.bmp"},
-      {Canvas, 16},
-      {BmpPixel, 3, 4, BLACK_INDEX, L"first.bmp"},
-      {Command, CMD_EXIT},
-      {Ended}}},
-    {"SecondStartAfterChangesNoOpensWithoutSaving",
-     {{Start},
-      {NewCreate, 32},
-      {TapCell, 3, 4},
-      {SecondStart, 0, 0, 0, Small},
-      {CloseBox, IDNO, 0, 0, UntitledPrompt},
-      {Canvas, 16},
-      {Command, CMD_EXIT},
-      {Ended},
-      {NoFile, 0, 0, 0, L"first.bmp"}}},
-    {"SecondStartAfterChangesCancelKeepsThePicture",
-     {{Start},
-      {NewCreate, 32},
-      {TapCell, 3, 4},
-      {SecondStart, 0, 0, 0, Small},
-      {CloseBox, IDCANCEL, 0, 0, UntitledPrompt},
-      {Command, CMD_SAVE_BITMAP},
-      {SaveDialog, 0, 0, 0, L"kept.bmp"},
-      {Canvas, 32},
-      {BmpPixel, 3, 4, BLACK_INDEX, L"kept.bmp"},
-      {Command, CMD_EXIT},
-      {Ended}}},
+    SecondStartAfterChanges("SecondStartAfterChangesYesSavesFirst", IDYES,
+                            {{SaveDialog, 0, 0, 0, L"first.bmp"},
+                             {Canvas, 16},
+                             {BmpPixel, 3, 4, BLACK_INDEX, L"first.bmp"}}),
+    SecondStartAfterChanges("SecondStartAfterChangesNoOpensWithoutSaving", IDNO,
+                            {{Canvas, 16}, {NoFile, 0, 0, 0, L"first.bmp"}}),
+    SecondStartAfterChanges("SecondStartAfterChangesCancelKeepsThePicture", IDCANCEL,
+                            {{Command, CMD_SAVE_BITMAP},
+                             {SaveDialog, 0, 0, 0, L"kept.bmp"},
+                             {Canvas, 32},
+                             {BmpPixel, 3, 4, BLACK_INDEX, L"kept.bmp"}}),
     {"DroppedFileOpensThroughTheShellsDropPath",
      {{Start}, {Drop, 0, 0, 0, Small}, {Canvas, 16}, {Command, CMD_EXIT}, {Ended}}},
-    {"TapRightAfterABoxClosedByAKeyIsDrawn",
-     {{Start},
-      {NewCreate, 32},
-      {Command, CMD_UNDO},
-      {CloseBox, BY_KEY(VK_RETURN), 0, 0, UndoBox},
-      {TapCell, 5, 6},
-      {Command, CMD_SAVE_BITMAP},
-      {SaveDialog, 0, 0, 0, L"tap.bmp"},
-      {BmpPixel, 5, 6, BLACK_INDEX, L"tap.bmp"},
-      {Command, CMD_EXIT},
-      {Ended}}},
-    {"TapRightAfterABoxClosedByAPostedOkIsDrawn",
-     {{Start},
-      {NewCreate, 32},
-      {Command, CMD_UNDO},
-      {CloseBox, IDOK, 0, 0, UndoBox},
-      {TapCell, 5, 6},
-      {Command, CMD_SAVE_BITMAP},
-      {SaveDialog, 0, 0, 0, L"tap.bmp"},
-      {BmpPixel, 5, 6, BLACK_INDEX, L"tap.bmp"},
-      {Command, CMD_EXIT},
-      {Ended}}},
-    {"TapAfterABoxClosedByAClickElsewhereIsDrawn",
-     {{Start},
-      {NewCreate, 32},
-      {Command, CMD_UNDO},
-      {ClickBox, IDOK, 0, 0, UndoBox},
-      {TapCell, 0, 0},
-      {Command, CMD_SAVE_BITMAP},
-      {SaveDialog, 0, 0, 0, L"tap.bmp"},
-      {BmpPixel, 0, 0, BLACK_INDEX, L"tap.bmp"},
-      {Command, CMD_EXIT},
-      {Ended}}},
-    {"TapWhereTheClickThatClosedABoxLandedIsItsEcho",
-     {{Start},
-      {NewCreate, 32},
-      {Command, CMD_UNDO},
-      {ClickBox, IDOK, 0, 0, UndoBox},
-      {TapAtClick},
-      {Command, CMD_SAVE_BITMAP},
-      {SaveDialog, 0, 0, 0, L"echo.bmp"},
-      {ClickedCell, 0, 0, WHITE_INDEX, L"echo.bmp"},
-      {Command, CMD_EXIT},
-      {Ended}}},
+    TapAfterBox("TapRightAfterABoxClosedByAKeyIsDrawn",
+                {CloseBox, BY_KEY(VK_RETURN), 0, 0, UndoBox}, {TapCell, 5, 6}, TappedCellDrawn),
+    TapAfterBox("TapRightAfterABoxClosedByAPostedOkIsDrawn", {CloseBox, IDOK, 0, 0, UndoBox},
+                {TapCell, 5, 6}, TappedCellDrawn),
+    TapAfterBox("TapAfterABoxClosedByAClickElsewhereIsDrawn", {ClickBox, IDOK, 0, 0, UndoBox},
+                {TapCell, 5, 6}, TappedCellDrawn),
+    TapAfterBox("TapWhereTheClickThatClosedABoxLandedIsItsEcho", {ClickBox, IDOK, 0, 0, UndoBox},
+                {TapAtClick}, {ClickedCell, 0, 0, WHITE_INDEX, L"tap.bmp"}),
     {"FrameTakesTheSmallestHandheldsScreenBothWays",
      {{Start},
       {NewCreate, 32},
@@ -195,21 +168,13 @@ std::vector<Placed> RuleLayout(int w, int h) {
 class RealProgram : public testing::TestWithParam<Scenario> {
   protected:
     void SetUp() override {
-        Folder = MakeTestFolder(L"pixmora-real-program");
+        Folder = MakeTestFolder(L"real-program");
         ASSERT_TRUE(WriteWholeFile(PathOf(Small), MakeBmpFile(BmpForm{}, 16, 16, StandardTable16(),
                                                               [](int, int) { return 0u; })));
     }
     void TearDown() override {
         EndProgram(&Process);
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((Folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                DeleteFileW(PathOf(found.cFileName).c_str());
-            while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(Folder.c_str());
+        RemoveTestFolder(Folder);
     }
 
     std::wstring PathOf(const wchar_t* name) const { return Folder + L"\\" + name; }

@@ -221,7 +221,7 @@ TEST_F(EditorWindow, SecondStartBringsTheFirstWindowForwardAndEndsWithZero) {
 // A second start hands its file over: opened as the command line's is, but only once no box
 // of the editor is up; data that is not a whole, ended name is refused and changes nothing.
 TEST_F(EditorWindow, AFileHandedOverOpensOnceNoBoxIsUpAndOddDataIsRefused) {
-    std::wstring folder = MakeTestFolder(L"pixmora-handed-over");
+    std::wstring folder = MakeTestFolder(L"handed-over");
     std::wstring path = folder + L"\\handed.bmp";
     std::vector<BYTE> bitmap(14 + 40 + 64 + 16 * 8, 0); // 16 x 16, 4 bits, all colour 0
     BYTE head[] = {'B', 'M'};
@@ -419,18 +419,16 @@ TEST_F(EditorWindow, ResizedScreenCrossesTheLayoutRuleAndKeepsTheBarBelow) {
     AdjustWindowRectEx(&smallest, GetWindowLongW(MainWindow, GWL_STYLE), FALSE, 0);
     EXPECT_EQ(smallest.right - smallest.left, limits.ptMinTrackSize.x);
     EXPECT_EQ(smallest.bottom - smallest.top, limits.ptMinTrackSize.y);
-    sizeClient(240, 268);
-    ExpectRect(ToolBarWindow, 54, 196, 187, 32, "240 x 268: tool bar");
-    ExpectRect(LineBarWindow, 54, 230, 81, 32, "240 x 268: line bar");
-    ExpectRect(PaletteWindow, 4, 4, 46, 260, "240 x 268: palette");
-    ExpectRect(ViewWindow, 54, 4, 182, 188, "240 x 268: view");
-    expectBarBelow("240 x 268");
-    sizeClient(320, 188);
-    ExpectRect(ToolBarWindow, 39, 116, 187, 32, "320 x 188: tool bar");
-    ExpectRect(LineBarWindow, 39, 150, 81, 32, "320 x 188: line bar");
-    ExpectRect(PaletteWindow, 4, 4, 31, 180, "320 x 188: palette");
-    ExpectRect(ViewWindow, 39, 4, 277, 108, "320 x 188: view");
-    expectBarBelow("320 x 188");
+    const struct { int w, h, palette; } smallScreens[] = {{240, 268, 46}, {320, 188, 31}};
+    for (const auto& screen : smallScreens) {
+        const int w = screen.w, h = screen.h, p = screen.palette;
+        sizeClient(w, h);
+        ExpectRect(ToolBarWindow, p + 8, h - 72, 187, 32, "smallest: tool bar");
+        ExpectRect(LineBarWindow, p + 8, h - 38, 81, 32, "smallest: line bar");
+        ExpectRect(PaletteWindow, 4, 4, p, h - 8, "smallest: palette");
+        ExpectRect(ViewWindow, p + 8, 4, w - p - 12, h - 80, "smallest: view");
+        expectBarBelow("smallest");
+    }
 
     ShowWindow(MainWindow, SW_MAXIMIZE);
     PumpMessages();
