@@ -8,6 +8,7 @@ set(SHELL_SOURCES
     shell/file_commands.cpp
     shell/icon_images_dialog.cpp
     shell/command_line.cpp
+    shell/second_start.cpp
     shell/document_file.cpp
     shell/scale.cpp
     shell/dropped_files.cpp
