@@ -25,6 +25,14 @@ DWORD MakeIconEntry(DWORD imageOffset, int width, int height, int bitCount, Icon
     return size;
 }
 
+void FillPngEntry(int width, int height, BYTE* png, size_t size, IconEntry* entry) {
+    MakeIconEntry(0, width, height, 32, entry);
+    entry->bColorCount = 0;
+    entry->wPlanes = 1;
+    entry->dwBytesInRes = (DWORD)size;
+    entry->ImageData = png;
+}
+
 static bool MaskSet(const BYTE* mask, size_t maskStride, int x, int y) {
     return (mask[y * maskStride + x / 8] >> (7 - x % 8)) & 1;
 }
@@ -157,11 +165,7 @@ static bool RebuildEntry(const IconDir* directory, IconEntry* entry, const Image
             free(png);
             return false;
         }
-        MakeIconEntry(0, shape.Width, shape.Height, 32, entry);
-        entry->bColorCount = 0;
-        entry->wPlanes = 1;
-        entry->dwBytesInRes = (DWORD)size;
-        entry->ImageData = png;
+        FillPngEntry(shape.Width, shape.Height, png, size, entry);
     } else {
         DWORD size = MakeIconEntry(0, shape.Width, shape.Height, shape.Bits, entry);
         if (!StoreIconImage(true, entry, shape.Bits, shape.Width, shape.Height, size, image->Info,
