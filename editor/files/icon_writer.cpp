@@ -184,8 +184,7 @@ static bool RebuildEntry(const IconDir* directory, IconEntry* entry, const Image
     if (IsPngImage(&was)) {
         BYTE* png = nullptr;
         size_t size = 0;
-        if (PngBytesOf(&was, image, &shape, &png, &size) != PNG_OK ||
-            size > 0xFFFFFFFFu) {
+        if (PngBytesOf(&was, image, &shape, &png, &size) != PNG_OK || size > 0xFFFFFFFFu) {
             free(png);
             return false;
         }
