@@ -178,6 +178,7 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_OPEN_NAMED: return OpenNamedFileCommand(window);
     case CMD_CANVAS_SIZE: return CanvasSizeCommand(window);
     case CMD_ICON_IMAGES: return IconImagesCommand(window);
+    case CMD_HOT_SPOT: return HotSpotCommand(window);
     case CMD_EXIT: return ExitCommand(window);
     }
     return DefWindowProcW(window, WM_COMMAND, wParam, lParam);

@@ -134,14 +134,52 @@ LRESULT TransparencyCommand(HWND window, LPARAM lParam);
 
 // The Icon Images command (its dialog) and what the dialog does, each false when nothing
 // changed (a failure has been told): the canvas switched to image i of the icon, the image
-// there kept with its edits; a 16 x 16 or 32 x 32 image of 16 colours added, blank or made
-// from the canvas; image i removed (never the last), the canvas moving to its neighbour first
-// when it shows it.
+// there kept with its edits; image i removed (never the last), the canvas moving to its neighbour
+// first when it shows it.
 LRESULT IconImagesCommand(HWND window);
 INT_PTR CALLBACK IconImagesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 bool SwitchCanvasImage(HWND window, int index);
-bool AddIconImageOf(HWND window, int side, bool fromCanvas);
 bool RemoveIconImageAt(HWND window, int index);
+// The forms an image is added in or changed to: bits per pixel, and stored as PNG.
+struct IconForm {
+    const WCHAR* Name; // as the dialog lists it
+    int Bits;
+    bool Png;
+};
+#define ICON_FORM_COUNT 4
+#define FORM_16_COLOURS 0
+#define FORM_256_COLOURS 1
+#define FORM_TRUE_COLOUR 2
+#define FORM_PNG 3
+extern const IconForm IconForms[ICON_FORM_COUNT];
+// The sizes the dialogs list (Make All Sizes' check boxes in this order).
+#define ICON_SIZE_COUNT 10
+extern const int IconSizes[ICON_SIZE_COUNT];
+// An icon document whose images the held icon has; any other picture is one image, itself.
+bool DocumentIsIcon();
+// What the list tells of image i; the image on the canvas as the canvas has it.
+IconImageFacts FactsOf(int index);
+// Makes the picture an icon document when it is not one yet (its only image).
+bool PrepareIconDocument(HWND window);
+// An image of width x height (1 to 256) in the form added at the end, blank or made from the
+// canvas; a cursor's takes the canvas image's hot spot, scaled.
+bool AddIconImageOf(HWND window, int width, int height, const IconForm* form, bool fromCanvas);
+// The same put in at index (appended at the image count, else in place of the image there).
+bool PutMadeImage(HWND window, int index, int width, int height, const IconForm* form,
+                  bool fromCanvas);
+// Image i in another form at its size, each pixel the nearest the form holds; the canvas
+// takes it anew when it shows it.
+bool ChangeIconImageForm(HWND window, int index, const IconForm* form);
+// Make All Sizes: its dialog, then MakeAllSizes with the sizes chosen there.
+void MakeAllSizesCommand(HWND owner);
+// Images of the sizes flagged (bit i: IconSizes[i]) made from the canvas's image, true colour
+// with alpha (PNG at 256), in place of the images of those sizes (one question first, when
+// there are any; false on Cancel), the others kept, the list then in size order. The image on
+// the canvas serves for its own size.
+bool MakeAllSizes(HWND window, unsigned sizes);
+#define STANDARD_SIZES (1u << 0 | 1u << 2 | 1u << 3 | 1u << 5 | 1u << 9) // 16 24 32 48 256
+// The Hot Spot command: the next tap on the canvas moves a cursor's hot spot.
+LRESULT HotSpotCommand(HWND window);
 
 // ---- Scale and the document's file ------------------------------------------------------------
 #define START_SCALE 10

@@ -207,6 +207,19 @@ std::vector<std::wstring> Rows(HWND dialog) {
     return rows;
 }
 
+void ChooseSizeAndForm(HWND dialog, const wchar_t* size, int form) {
+    HWND box = GetDlgItem(dialog, IDC_ADD_SIZE);
+    SendMessageW(box, CB_SETCURSEL, (WPARAM)-1, 0);
+    SetWindowTextW(box, size);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ADD_SIZE, CBN_EDITCHANGE), (LPARAM)box);
+    if (form >= 0) SendDlgItemMessageW(dialog, IDC_ADD_FORM, CB_SETCURSEL, form, 0);
+}
+
+Bytes IconFileBlock(const Bytes& file, int n) {
+    size_t size = GetLE32(file, 14 + 16 * n), at = GetLE32(file, 18 + 16 * n);
+    return at + size <= file.size() ? Bytes(file.begin() + at, file.begin() + at + size) : Bytes();
+}
+
 void ExpectNoFailureShown() {
     for (const SeenBox& box : SeenBoxes())
         EXPECT_NE((UINT)MB_ICONEXCLAMATION, box.icon)

@@ -87,6 +87,11 @@ void IconImages(std::function<void(HWND)> steps, std::vector<int> answers = {});
 void TapControl(HWND dialog, int id);
 void TapRow(HWND dialog, int row, bool twice = false);
 std::vector<std::wstring> Rows(HWND dialog);
+// Types the size into the size box as a user does, then chooses the form (-1: the one the
+// dialog suggests for the size).
+void ChooseSizeAndForm(HWND dialog, const wchar_t* size, int form = -1);
+// Image n's bytes as an icon file holds them.
+Bytes IconFileBlock(const Bytes& file, int n);
 
 // No message box told of a failure (dialogs and questions may have been shown).
 void ExpectNoFailureShown();
