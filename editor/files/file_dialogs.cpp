@@ -14,6 +14,9 @@ WCHAR DocumentTitle[TITLE_CHARS];
 
 static const WCHAR BitmapFilter[] = L"Bitmap Files (*.BMP)\0*.bmp\0";
 static const WCHAR IconFilter[] = L"Icon Files (*.ICO)\0*.ico\0";
+// Cursors are icon files with a hot spot and open as such, so opening lists them beside
+// icons; saving keeps to icons, the form a new picture gets.
+static const WCHAR IconOpenFilter[] = L"Icon Files (*.ICO)\0*.ico;*.cur\0";
 
 void ResetFileDialog(HWND owner, WCHAR* path, WCHAR* directory) {
     OPENFILENAMEW& r = FileDialogRecord;
@@ -51,6 +54,11 @@ void PrepareIconDialog(HWND owner, WCHAR* path, WCHAR* directory) {
     FileDialogRecord.lpstrFilter = IconFilter;
     FileDialogRecord.lpstrDefExt = L"ico";
     ResetFileDialog(owner, path, directory);
+}
+
+void PrepareIconOpenDialog(HWND owner, WCHAR* path, WCHAR* directory) {
+    PrepareIconDialog(owner, path, directory);
+    FileDialogRecord.lpstrFilter = IconOpenFilter;
 }
 
 const WCHAR* FileNameOf(const WCHAR* path) {

@@ -316,6 +316,7 @@ extern WCHAR DocumentTitle[TITLE_CHARS];
 
 void PrepareBitmapDialog(HWND owner, WCHAR* path, WCHAR* directory);
 void PrepareIconDialog(HWND owner, WCHAR* path, WCHAR* directory);
+void PrepareIconOpenDialog(HWND owner, WCHAR* path, WCHAR* directory);
 void ResetFileDialog(HWND owner, WCHAR* path, WCHAR* directory);
 bool RunOpenDialog(HWND owner, WCHAR* directory, WCHAR* path, WCHAR* title);
 bool RunSaveDialog(HWND owner, WCHAR* path, WCHAR* title);

@@ -256,7 +256,7 @@ int IconMaskHasTransparency(int slot) {
 bool OpenIconIntoSlot(HWND owner, int slot) {
     if (slot < 0 || slot >= SLOT_COUNT) return false;
     ImageSlot* s = &ImageSlots[slot];
-    PrepareIconDialog(owner, s->Path, s->Directory);
+    PrepareIconOpenDialog(owner, s->Path, s->Directory);
     if (!s->Path[0] && !RunOpenDialog(owner, s->Directory, s->Path, s->Title)) return false;
     if (!ReadIconFile(s->Path)) return false;
     // A bitmap read before, in a block or a section of its own, is done with.

@@ -85,7 +85,7 @@ TEST_F(Dialogs, TheHandheldLibraryChoosesTheFileToOpen) {
     ReleaseSlot(0);
     SetEnvironmentVariableW(L"PIXMORA_OPEN_FILE", nullptr);
     EXPECT_FALSE(OpenIconIntoSlot(Canvas, 0));
-    EXPECT_EQ(L"Icon Files (*.ICO)|*.ico|ico|2000|", Environment(L"PIXMORA_OPEN_ASKED"));
+    EXPECT_EQ(L"Icon Files (*.ICO)|*.ico;*.cur|ico|2000|", Environment(L"PIXMORA_OPEN_ASKED"));
     EXPECT_TRUE(TakeBoxes().empty());
 }
 

@@ -1,10 +1,13 @@
 #!/bin/sh
 # scripts/install-launcher into a data folder inside the build folder: a .desktop entry that
-# desktop-file-validate accepts, starting scripts/run with the file, for icons and bitmaps,
-# with the editor's icon as a 32 x 32 PNG; --remove takes both away again.
+# desktop-file-validate accepts, starting the built editor through scripts/run --no-build
+# with the file, for icons and bitmaps, with the editor's icon as a 32 x 32 PNG; --remove
+# takes both away again. The entry, started on a virtual X server, brings the editor's
+# window up without the package installer or CMake, and tells how to build a missing editor.
 # Usage: launcher_test.sh SOURCE_DIR BUILD_DIR
 top=$1
-work=$2/launcher-test
+build=$2
+work=$build/launcher-test
 rm -rf "$work"
 mkdir -p "$work"
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" HOME="$work/home"
@@ -19,7 +22,8 @@ fail() {
 "$top/scripts/install-launcher" >"$work/out" 2>&1 || fail "install: exit status $?"
 [ -f "$entry" ] || fail "no entry written"
 desktop-file-validate "$entry" >"$work/validate" 2>&1 || fail "desktop-file-validate: $(cat "$work/validate")"
-grep -qx "Exec=\"$top/scripts/run\" %f" "$entry" || fail "Exec does not start scripts/run with the file"
+grep -qx "Exec=\"$top/scripts/run\" --no-build %f" "$entry" ||
+    fail "Exec does not start the built editor with the file"
 grep -qx "MimeType=image/x-icon;image/vnd.microsoft.icon;image/bmp;" "$entry" || fail "MimeType"
 grep -qx "Icon=pixmora" "$entry" || fail "Icon"
 [ "$(od -An -tx1 -N8 "$icon" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "the icon is no PNG"
@@ -30,6 +34,58 @@ if command -v update-desktop-database >/dev/null; then
         fail "not registered for bitmaps"
 fi
 [ ! -e "$HOME" ] || fail "wrote into the home folder"
+
+# Starting from the entry: every command that would install packages or build records its
+# name and fails, so the editor must come up without them.
+fake=$work/fake-bin
+mkdir -p "$fake"
+for tool in apt-get apt dpkg-query cmake make ninja; do
+    printf '#!/bin/sh\necho %s >>"%s/ran"\nexit 1\n' "$tool" "$work" >"$fake/$tool"
+    chmod +x "$fake/$tool"
+done
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+    n=80
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    # The prefix lasts from run to run, as a user's does; only its first start is slow.
+    prefix=$build/launcher-prefix
+    Xvfb ":$n" -screen 0 480x640x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    sleep 2
+    export DISPLAY=":$n" PIXMORA_WINE_PREFIX="$prefix" PIXMORA_BUILD_DIR="$build"
+    unset WINEPREFIX WAYLAND_DISPLAY
+    "$top/scripts/wine-prefix" start "$prefix" x11 >/dev/null 2>&1
+    cp "$top/editor/resources/icons/pixmora.ico" "$work/start.ico"
+    started=$(date +%s%N)
+    if command -v gio >/dev/null; then
+        PATH="$fake:$PATH" gio launch "$entry" "$work/start.ico" >"$work/started" 2>&1
+    else
+        PATH="$fake:$PATH" "$top/scripts/run" --no-build "$work/start.ico" >"$work/started" 2>&1 &
+    fi
+    if timeout 60 xdotool search --sync --onlyvisible --name '^Pixmora$' >/dev/null 2>&1; then
+        up=$(date +%s%N)
+        elapsed=$(((up - started) / 1000000))
+        printf 'launcher: the editor was up %d.%03d s after its entry started it\n' \
+            $((elapsed / 1000)) $((elapsed % 1000))
+    else
+        fail "the entry did not bring the editor's window up: $(cat "$work/started")"
+    fi
+    [ ! -s "$work/ran" ] || fail "starting from the entry ran: $(tr '\n' ' ' <"$work/ran")"
+
+    # No build yet: no editor, a message that says how to make it, and still nothing run.
+    rm -f "$work/ran"
+    code=0
+    PATH="$fake:$PATH" PIXMORA_BUILD_DIR="$work/no-build" "$top/scripts/run" --no-build \
+        >"$work/started" 2>&1 </dev/null || code=$?
+    [ "$code" -ne 0 ] || fail "missing build: exit status 0"
+    grep -q "not built yet" "$work/started" && grep -qF "$top/scripts/run" "$work/started" ||
+        fail "missing build: no message saying how to build: $(cat "$work/started")"
+    [ ! -s "$work/ran" ] || fail "missing build: ran $(tr '\n' ' ' <"$work/ran")"
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+    unset DISPLAY
+else
+    echo "launcher: no Xvfb or xdotool; the start from the entry was not tried"
+fi
 
 # From a checkout whose folder name holds blanks, quotes, shell and field characters and a
 # letter beyond ASCII: a valid entry that starts that checkout's scripts/run with the file.
@@ -48,7 +104,7 @@ if command -v gio >/dev/null; then
         sleep 0.1
         tries=$((tries + 1))
     done
-    [ "$(cat "$work/launched" 2>/dev/null)" = "$odd/scripts/run $work/a b.ico" ] ||
+    [ "$(cat "$work/launched" 2>/dev/null)" = "$odd/scripts/run --no-build $work/a b.ico" ] ||
         fail "odd folder: the entry did not start its scripts/run with the file"
 fi
 

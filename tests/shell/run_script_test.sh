@@ -1,8 +1,8 @@
 #!/bin/sh
-# scripts/run as a user without a display meets it: after the build, a plain message and a
-# non-zero exit, both when no display is set and when the X server named will not talk to
-# Wine; the prefix is WINEPREFIX, else PIXMORA_WINE_PREFIX. Everything stays in the build
-# folder. Usage: run_script_test.sh SOURCE_DIR BUILD_DIR
+# scripts/run as a user without a display meets it: a plain message and a non-zero exit, at
+# once and before any build when no display is set, and after the build when the X server
+# named will not talk to Wine; the prefix is WINEPREFIX, else PIXMORA_WINE_PREFIX.
+# Everything stays in the build folder. Usage: run_script_test.sh SOURCE_DIR BUILD_DIR
 top=$1
 build=$2
 work=$build/run-script-test
@@ -23,12 +23,17 @@ run() {
         >"$work/out" 2>&1 </dev/null || code=$?
 }
 
+started=$(date +%s)
 run
+took=$(($(date +%s) - started))
+echo "scripts/run without a display ended after $took s"
+[ "$took" -lt 5 ] || fail "no display: told only after $took s"
 [ "$code" -ne 0 ] || fail "no display: exit status 0"
 grep -q "no display: neither DISPLAY nor WAYLAND_DISPLAY is set" "$work/out" ||
     fail "no display: no message saying so"
 grep -q "xvfb-run" "$work/out" || fail "no display: the message does not say how to run it"
-grep -q "Built target Pixmora" "$work/out" || fail "no display: told before the build"
+grep -q "Built target\|Pixmora needs these Debian packages" "$work/out" &&
+    fail "no display: built or checked packages first"
 [ ! -e "$work/home/.local/share/pixmora" ] || fail "no display: a prefix was made anyway"
 
 # An X display nobody serves: Wine cannot open a window there.
