@@ -54,7 +54,14 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE: DestroyWindow(window); return 1;
     // A double-tap is reported in place of the second press; it is a press all the same.
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: StrokePress(window, lParam, Scale); return 0;
+    case WM_LBUTTONDBLCLK:
+        // Ctrl picks a colour, as the Pick Colour command does for the next press; the keys
+        // are the press's own, not the keyboard's state when it is handled.
+        if ((wParam & MK_CONTROL) || PickPending)
+            PickColour(window, lParam, wParam, Scale);
+        else
+            StrokePress(window, lParam, Scale);
+        return 0;
     case WM_MOUSEMOVE: StrokeMove(window, lParam); return 0;
     case WM_LBUTTONUP: StrokeRelease(window, lParam); return 0;
     // A stroke that loses the capture or its window ends where it stands; otherwise it
@@ -75,4 +82,7 @@ void ResetCanvasState() {
     DiscardImage();
     ImageBitCount = 4;
     MeshOn = 1;
+    PickPending = 0;
+    for (int& background : MonitorBackground)
+        background = MONITOR_WINDOW_COLOUR;
 }

@@ -62,6 +62,14 @@ int CreateMask(HWND window, int fromIcon) {
     if (fromIcon && slot.AndMask && slot.Dib && slot.Width == width && slot.Height == height)
         CopyMemory(pair.MaskBits, slot.AndMask, InfoPixelBytes(pair.MaskInfo));
     InstallMaskPair(&pair);
+    MatchScratchTable();
     TransparencyMode = 1;
     return 1;
+}
+
+void MatchScratchTable() {
+    if (!ImageInfo || !CompositeInfo || InfoBitCount(ImageInfo) != 4 ||
+        InfoBitCount(CompositeInfo) != 4)
+        return;
+    SetBitmapTable(CompositeBitmap, CompositeInfo, 0, 16, InfoTable(ImageInfo));
 }

@@ -10,12 +10,22 @@ static BITMAPINFO* UndoInfo;
 int UndoAvailable;
 int RedoAvailable;
 int UndoHoldsMask;
+// A custom colour's step also holds the palette as it was, which Undo and Redo exchange too.
+static COLORREF UndoPalette[PALETTE_SIZE];
+static int UndoHoldsPalette;
 
 void DropUndoHistory() {
     UndoAvailable = 0;
     RedoAvailable = 0;
     UndoHoldsMask = 0;
+    UndoHoldsPalette = 0;
     FreeBitmap(&UndoBitmap, &UndoBits, &UndoInfo);
+}
+
+template <typename T> static void Exchange(T& a, T& b) {
+    T t = a;
+    a = b;
+    b = t;
 }
 
 // The bitmap a snapshot of the mask or of the image belongs to.
@@ -26,10 +36,11 @@ static bool SubjectExists(int mask) {
     return mask ? MaskBitmap && MaskBits && MaskInfo : ImageBitmap && ImageBits && ImageInfo;
 }
 
-// The store holds a snapshot that may be exchanged with what it was taken from.
+// The store holds a snapshot that may be exchanged with what it was taken from. Each keeps
+// its own colour table, which a custom colour may have changed since.
 static bool StoreMatchesSubject() {
     return UndoBitmap && UndoBits && UndoInfo && SubjectExists(UndoHoldsMask) &&
-           SameLayout(UndoInfo, SubjectInfo(UndoHoldsMask));
+           SameGeometry(UndoInfo, SubjectInfo(UndoHoldsMask));
 }
 
 static int SnapshotOf(HWND window, int mask) {
@@ -54,6 +65,7 @@ static int SnapshotOf(HWND window, int mask) {
     }
     CopyMemory(UndoBits, mask ? MaskBits : ImageBits, InfoPixelBytes(subject));
     UndoHoldsMask = mask;
+    UndoHoldsPalette = 0;
     UndoAvailable = 1;
     RedoAvailable = 0;
     return 1;
@@ -65,6 +77,24 @@ int TakeSnapshot(HWND window) {
 
 int TakeImageSnapshot(HWND window) {
     return SnapshotOf(window, 0);
+}
+
+int TakeRecolourSnapshot(HWND window) {
+    if (!SnapshotOf(window, 0)) return 0;
+    CopyMemory(UndoPalette, PaletteColors, sizeof UndoPalette);
+    UndoHoldsPalette = 1;
+    return 1;
+}
+
+// The palette goes back with the colour table; a line or fill colour chosen from a cell
+// follows it.
+static void ExchangePalette() {
+    COLORREF line = PaletteColors[LineColorCell], fill = PaletteColors[FillColorCell];
+    for (int i = 0; i < PALETTE_SIZE; i++)
+        Exchange(PaletteColors[i], UndoPalette[i]);
+    if (LineColor == line) LineColor = PaletteColors[LineColorCell];
+    if (FillColor == fill) FillColor = PaletteColors[FillColorCell];
+    MatchScratchTable();
 }
 
 void RestoreSnapshotRows(HWND, HDC target, int top, int bottom) {
@@ -94,12 +124,6 @@ void RestoreSnapshot(HWND window, HDC target) {
     if (UndoInfo) RestoreSnapshotRows(window, target, 0, InfoHeight(UndoInfo));
 }
 
-template <typename T> static void Exchange(T& a, T& b) {
-    T t = a;
-    a = b;
-    b = t;
-}
-
 void SwapSnapshot() {
     if (!StoreMatchesSubject()) return;
     if (UndoHoldsMask) {
@@ -110,6 +134,7 @@ void SwapSnapshot() {
         Exchange(ImageBitmap, UndoBitmap);
         Exchange(ImageBits, UndoBits);
         Exchange(ImageInfo, UndoInfo);
+        if (UndoHoldsPalette) ExchangePalette();
     }
 }
 

@@ -122,6 +122,14 @@ bool SwitchCanvasImage(HWND window, int index);
 bool AddIconImageOf(HWND window, int side, bool fromCanvas);
 bool RemoveIconImageAt(HWND window, int index);
 
+// ---- Colours and the fill ---------------------------------------------------------------------
+LRESULT FillToolCommand();
+// The colour dialog for the cell of the colour the palette's taps set.
+LRESULT CustomColourCommand(HWND window);
+LRESULT StandardColoursCommand();
+// Repaints the palette bar after its colours changed.
+LRESULT ColoursChangedCommand();
+
 // ---- Scale and the document's file ------------------------------------------------------------
 #define START_SCALE 10
 #define LARGEST_SCALE 9999 // the most the Scale dialog's four digits can give

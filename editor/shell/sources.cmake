@@ -6,6 +6,7 @@ set(SHELL_SOURCES
     shell/save_prompt.cpp
     shell/dialogs.cpp
     shell/file_commands.cpp
+    shell/colour_commands.cpp
     shell/icon_images_dialog.cpp
     shell/command_line.cpp
     shell/document_file.cpp

@@ -5,7 +5,7 @@ generate DIR: their icons under DIR/others, and list.txt, a line for each image 
               "FILE WIDTH HEIGHT PAINTX PAINTY CLEARX CLEARY" (CLEARX -1: none), with
               FILE.WxH.expect, the image as Pixmora must show it ("W H\\n", RGBA rows
               top-down), and FILE.WxH.deep, the 16-bit samples of a PNG that has them.
-check DIR:    Pixmora painted PAINT red, made CLEAR transparent and saved each icon under
+check DIR:    Pixmora painted PAINT in a custom colour, made CLEAR transparent and saved each icon under
               DIR/back. Both programs must read every such image with just those two pixels
               changed, every other pixel's colour and alpha as they were; a PNG stays a PNG.
 """
@@ -126,11 +126,16 @@ def generate(folder):
         f.write("\n".join(lines) + "\n")
 
 
+# The colour Pixmora paints with (PAINTED in icon_interop_test.cpp), set in its colour dialog.
+PAINTED = (18, 150, 86)
+
+
 def edited(values, w, paint, clear, top):
-    """The painted pixel red and opaque; the cleared one's alpha 0, its colour not counted."""
+    """The painted pixel in the exact colour PAINTED and opaque (top: 255, or 65535 for 16-bit
+    samples); the cleared one's alpha 0, its colour not counted."""
     values = list(values)
     at = 4 * (paint[1] * w + paint[0])
-    values[at:at + 4] = [top, 0, 0, top]
+    values[at:at + 4] = [v * (top // 255) for v in PAINTED] + [top]
     if clear[0] >= 0:
         at = 4 * (clear[1] * w + clear[0])
         values[at:at + 4] = [None, None, None, 0]
