@@ -42,12 +42,20 @@ TEST_F(Editor, ACustomColourOfAFourBitIconIsSavedInItsTableAndUndone) {
 TEST_F(Editor, TheFillIsChosenByKeyMenuAndToolBarAndFillsAnArea) {
     NewCreate(16);
     TapFillColor(ROW_SHOWS_BLUE);
+    // Each cell's middle as it shows unmarked.
+    auto middle = [](int cell) { return WindowPixel(ToolBarWindow, cell * ICON_CELL + 15, 15); };
+    std::vector<COLORREF> unmarked(TOOL_COUNT);
+    for (int i = 1; i < TOOL_COUNT; i++)
+        unmarked[i] = middle(i);
     TapTool(TOOL_RECT);
-    Drag(2, 2, 8, 8);                                       // a black outline around pixels 3..6
-    SendMessageW(MainWindow, WM_COMMAND, CMD_FILL_TOOL, 0); // what F sends (the keys' test)
+    unmarked[0] = middle(0);
+    Drag(2, 2, 8, 8); // a black outline around pixels 3..6
+    // What the key F sends (the keys' own test checks that).
+    SendMessageW(MainWindow, WM_COMMAND, CMD_FILL_TOOL, 0);
     EXPECT_EQ(TOOL_FILL, CurrentTool);
-    for (int i = 0; i < TOOL_COUNT; i++) // the inversion would turn the white corner black
-        EXPECT_EQ(WHITE, WindowPixel(ToolBarWindow, i * ICON_CELL + 1, 1)) << "cell " << i;
+    UpdateWindow(ToolBarWindow);
+    for (int i = 0; i < TOOL_COUNT; i++)
+        EXPECT_EQ(unmarked[i], middle(i)) << "cell " << i;
     Tap(4, 4);
     EXPECT_EQ("F0CCCC0F", ImageRow(4, 1, 9));
     EXPECT_EQ("FFFFFFFF", ImageRow(1, 1, 9));
@@ -63,6 +71,7 @@ TEST_F(Editor, TheFillIsChosenByKeyMenuAndToolBarAndFillsAnArea) {
     Tap(0, 0);
     EXPECT_EQ("TTTTTTTT", MaskRow(0, 0, 8));
     EXPECT_EQ("T......T", MaskRow(4, 1, 9));
+    ClearSeenBoxes();
     AnswerNextBox(IDOK);
     TapTool(TOOL_RECT);
     ASSERT_EQ(1u, SeenBoxes().size());
