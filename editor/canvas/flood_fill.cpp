@@ -110,44 +110,110 @@ struct FillChange {
     bool Transparent;
 };
 
-// The span fill: each span of the area is widened to its ends in its row, changed, and the
-// rows above and below are searched along it for more. A changed pixel no longer has the
-// area's key, so nothing is visited twice. The changed rows' bounds go into *changed.
+// Pixels are compared 64 at a time where they can be: a block of 64 pixels starts on a whole
+// byte at every bit count, and its mask is one 64-bit word.
+#define BLOCK 64
+
+// What the fill looks for: the area's key, and a block of 64 pixels of it as stored with the
+// mask word that goes with it.
+struct AreaKey {
+    unsigned long long Key;
+    unsigned long long Pixels[BLOCK * 32 / 64];
+    unsigned long long Mask;
+    size_t BlockBytes;
+};
+
+static void MakeAreaKey(const FillPicture& f, unsigned long long key, AreaKey* area) {
+    area->Key = key;
+    ZeroMemory(area->Pixels, sizeof area->Pixels);
+    SetValueSpan(f, (BYTE*)area->Pixels, 0, BLOCK - 1, (DWORD)key);
+    area->Mask = (key >> 32) ? ~0ULL : 0;
+    area->BlockBytes = (size_t)BLOCK * f.BitCount / 8;
+}
+
+static bool BlockMatches(const FillPicture& f, const AreaKey& area, const BYTE* row,
+                         const BYTE* maskRow, int x) {
+    unsigned long long word;
+    if (maskRow) {
+        memcpy(&word, maskRow + x / 8, 8);
+        if (word != area.Mask) return false;
+    } else if (area.Mask) {
+        return false;
+    }
+    const BYTE* pixels = row + (size_t)x * f.BitCount / 8;
+    for (size_t i = 0; i < area.BlockBytes / 8; i++) {
+        memcpy(&word, pixels + 8 * i, 8);
+        if (word != area.Pixels[i]) return false;
+    }
+    return true;
+}
+
+// The first pixel from x to last that is not of the area (last + 1 when all are).
+static int RunEnd(const FillPicture& f, const AreaKey& area, const BYTE* row, const BYTE* maskRow,
+                  int x, int last) {
+    while (x <= last) {
+        if (x % BLOCK == 0 && x + BLOCK - 1 <= last && BlockMatches(f, area, row, maskRow, x)) {
+            x += BLOCK;
+            continue;
+        }
+        if (KeyAt(f, row, maskRow, x) != area.Key) return x;
+        x++;
+    }
+    return x;
+}
+
+// A span still to be filled from: a pixel of the area in row Y, found along the span
+// From..To of the row Y - Dir, which is done.
+struct Seed {
+    int X, Y, Dir, From, To;
+};
+
+// Seeds for the runs of the area in row y between pixels a and b.
+static void FindRuns(const FillPicture& f, const AreaKey& area, int y, int a, int b, int dir,
+                     int from, int to, std::vector<Seed>* seeds) {
+    if (y < 0 || y >= f.Height || a > b) return;
+    const BYTE* row = RowAt(f.Bits, f.Stride, f.Height, y);
+    const BYTE* maskRow =
+        f.ReadMask ? RowAt((BYTE*)f.ReadMask, f.MaskStride, f.Height, y) : nullptr;
+    for (int x = a; x <= b;) {
+        if (KeyAt(f, row, maskRow, x) != area.Key) {
+            x++;
+            continue;
+        }
+        seeds->push_back(Seed{x, y, dir, from, to});
+        x = RunEnd(f, area, row, maskRow, x, b);
+    }
+}
+
+// The span fill: each span of the area is widened to its ends in its row and changed; the
+// row beyond is searched along it for more, and the row it came from only where the span
+// reaches past the one it came from. A changed pixel no longer has the area's key, so
+// nothing is filled twice.
 static void FillArea(const FillPicture& f, POINT seed, unsigned long long key,
-                     const FillChange& change, RECT* changed) {
-    SetRect(changed, seed.x, seed.y, seed.x + 1, seed.y + 1);
-    std::vector<POINT> seeds;
-    seeds.push_back(seed);
+                     const FillChange& change) {
+    AreaKey area;
+    MakeAreaKey(f, key, &area);
+    std::vector<Seed> seeds;
+    // The first span came from no row: both rows beside it are searched whole.
+    seeds.push_back(Seed{seed.x, seed.y, 1, seed.x, seed.x - 1});
     while (!seeds.empty()) {
-        POINT p = seeds.back();
+        Seed s = seeds.back();
         seeds.pop_back();
-        BYTE* row = RowAt(f.Bits, f.Stride, f.Height, p.y);
-        BYTE* maskRow =
-            f.ReadMask ? RowAt((BYTE*)f.ReadMask, f.MaskStride, f.Height, p.y) : nullptr;
-        if (KeyAt(f, row, maskRow, p.x) != key) continue;
-        int left = p.x, right = p.x;
+        BYTE* row = RowAt(f.Bits, f.Stride, f.Height, s.Y);
+        const BYTE* maskRow =
+            f.ReadMask ? RowAt((BYTE*)f.ReadMask, f.MaskStride, f.Height, s.Y) : nullptr;
+        if (KeyAt(f, row, maskRow, s.X) != key) continue;
+        int left = s.X;
         while (left > 0 && KeyAt(f, row, maskRow, left - 1) == key)
             left--;
-        while (right + 1 < f.Width && KeyAt(f, row, maskRow, right + 1) == key)
-            right++;
+        int right = RunEnd(f, area, row, maskRow, s.X, f.Width - 1) - 1;
         if (change.SetsValue) SetValueSpan(f, row, left, right, change.Value);
         if (change.SetsMask)
-            SetMaskSpan(RowAt(f.WriteMask, f.MaskStride, f.Height, p.y), left, right,
+            SetMaskSpan(RowAt(f.WriteMask, f.MaskStride, f.Height, s.Y), left, right,
                         change.Transparent);
-        RECT span = {left, p.y, right + 1, p.y + 1};
-        UnionRect(changed, changed, &span);
-        for (int y = p.y - 1; y <= p.y + 1; y += 2) {
-            if (y < 0 || y >= f.Height) continue;
-            BYTE* next = RowAt(f.Bits, f.Stride, f.Height, y);
-            BYTE* nextMask =
-                f.ReadMask ? RowAt((BYTE*)f.ReadMask, f.MaskStride, f.Height, y) : nullptr;
-            bool inRun = false;
-            for (int x = left; x <= right; x++) {
-                bool in = KeyAt(f, next, nextMask, x) == key;
-                if (in && !inRun) seeds.push_back(POINT{x, y});
-                inRun = in;
-            }
-        }
+        FindRuns(f, area, s.Y + s.Dir, left, right, s.Dir, left, right, &seeds);
+        FindRuns(f, area, s.Y - s.Dir, left, s.From - 1, -s.Dir, left, right, &seeds);
+        FindRuns(f, area, s.Y - s.Dir, s.To + 1, right, -s.Dir, left, right, &seeds);
     }
 }
 
@@ -206,8 +272,7 @@ void FillAt(HWND canvas, POINT pixel) {
     after |= (unsigned long long)(change.SetsMask ? change.Transparent : transparent) << 32;
     if (after == key) return;
     TakeSnapshot(canvas);
-    RECT changed;
-    FillArea(f, pixel, key, change, &changed);
+    FillArea(f, pixel, key, change);
     Modified = 1;
     RefreshViews(canvas, TRUE);
 }

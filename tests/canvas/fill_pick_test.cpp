@@ -240,3 +240,31 @@ TEST_F(Fill, ACustomColourRecoloursTheEntryItsCellPaintsAndUndoTakesBothBack) {
     TapCell(canvas, 5, 5);
     EXPECT_EQ(12, ImageIndex(5, 5));
 }
+
+// Areas many blocks wide are compared a block of pixels at a time: a pixel of another colour
+// or transparency inside a block still bounds the area.
+TEST_F(Fill, WideAreasStopAtEveryPixelOfAnotherColourOrTransparency) {
+    CloseCanvas();
+    canvas = OpenCanvas(200, 70, 2);
+    for (int y = 0; y < 70; y++)
+        PaintImagePixel(150, y, COLOR_BLACK);
+    PaintImagePixel(70, 10, COLOR_BLACK);
+    UseFreshMask();
+    GdiFlush();
+    for (int x = 64; x < 128; x++)
+        SetIndexAt(RowOf(MaskInfo, MaskBits, 20), 1, x, 1);
+    TransparencyMode = 0;
+    CurrentTool = TOOL_FILL;
+    FillColor = COLOR_RED;
+    SendMessageW(canvas, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+    PumpMessages();
+    const struct {
+        int x, y, index;
+    } expected[] = {{0, 0, 9},     {149, 69, 9}, {150, 5, 0},  {151, 5, 15},
+                    {199, 0, 15},  {70, 10, 0},  {70, 11, 9},  {64, 20, 15},
+                    {127, 20, 15}, {63, 20, 9},  {128, 20, 9}, {100, 21, 9}};
+    for (const auto& e : expected)
+        EXPECT_EQ(e.index, ImageIndex(e.x, e.y)) << e.x << ", " << e.y;
+    EXPECT_EQ(1, MaskIndex(100, 20));
+    EXPECT_EQ(0, MaskIndex(100, 21));
+}
