@@ -249,6 +249,9 @@ void FillAt(HWND canvas, POINT pixel) {
     f.MaskStride = DibStride(f.Width, 1);
     bool maskMode = TransparencyMode != 0;
     if (maskMode && !CanvasMaskFits()) return;
+    // The fill makes what it covers opaque, as all paint does: an icon's image without a mask
+    // of its own gets one first, so that the snapshot takes it with the image.
+    if (!maskMode) MaskForPainting(canvas);
     ImageToWrite image;
     CanvasImageToWrite(true, &image);
     f.ReadMask = image.Mask;

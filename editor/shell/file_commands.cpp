@@ -108,14 +108,9 @@ LRESULT OpenIconCommand(HWND window) {
     return OpenIcon(window, nullptr);
 }
 
-static bool EndsWith(const WCHAR* path, const WCHAR* ending) {
-    int length = lstrlenW(path), endingLength = lstrlenW(ending);
-    return length >= endingLength && lstrcmpiW(path + length - endingLength, ending) == 0;
-}
-
 LRESULT OpenNamedFile(HWND window, const WCHAR* path) {
     if (!path || !path[0]) return 0; // an empty name would bring up the dialog instead
-    if (EndsWith(path, L".ico") || EndsWith(path, L".cur")) return OpenIcon(window, path);
+    if (HasIconFileName(path)) return OpenIcon(window, path);
     return OpenBitmap(window, path);
 }
 

@@ -55,8 +55,10 @@ void PutLE32(Bytes& b, size_t at, DWORD v);
 DWORD GetLE32(const Bytes& b, size_t at);
 int GetLE16(const Bytes& b, size_t at);
 
-// A small valid PNG (uncompressed deflate) of a solid colour.
+// A small valid PNG (uncompressed deflate) of a solid colour, or of a colour for each pixel
+// (0xRRGGBBAA).
 Bytes MakeSolidPng(int width, int height, DWORD rgba);
+Bytes MakePng(int width, int height, const std::function<DWORD(int x, int y)>& rgba);
 // The PNG with another size in its header (the check value made right), its pixels as they were.
 Bytes WithPngSize(const Bytes& png, DWORD width, DWORD height);
 
