@@ -1,7 +1,7 @@
 // Drives a running editor through the README's tour, one scene per run, as a user would:
 // menu commands, answers to its dialogs, taps on the tool windows and strokes on the
 // canvas, all as window messages from outside the editor's process.
-// Usage: tour_driver start|draw|transparency
+// Usage: tour_driver start|draw|transparency|fill
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>
@@ -107,7 +107,7 @@ void DrawFace() {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: tour_driver start|draw|transparency\n");
+        fprintf(stderr, "usage: tour_driver start|draw|transparency|fill\n");
         return 2;
     }
     for (int i = 0; i < 200 && !Main; i++) {
@@ -135,6 +135,15 @@ int main(int argc, char** argv) {
             Stroke(i, 0, i, 31);
         }
         Stroke(31, 31, 31, 31); // a line stops before its end pixel; a tap sets it
+        Settle();
+    } else if (!strcmp(argv[1], "fill")) {
+        Command(140); // Fill: in the mode it makes the white around the face transparent
+        Tap(Canvas(), 3 * 10 + 5, 3 * 10 + 5);
+        // Three taps on each monitor: the transparent pixels on the checkerboard.
+        for (HWND monitor = Child(L"Monitor"); monitor;
+             monitor = FindWindowExW(Main, monitor, L"Monitor", nullptr))
+            for (int i = 0; i < 3; i++)
+                Tap(monitor, 2, 2);
         Settle();
     }
     Settle();
