@@ -11,3 +11,10 @@ add_executable(png_icon_benchmark ${CMAKE_CURRENT_LIST_DIR}/png_icon_benchmark.c
 target_link_libraries(png_icon_benchmark PRIVATE pixmora_core pixmora_resources)
 target_link_options(png_icon_benchmark PRIVATE -municode)
 pixmora_warnings(png_icon_benchmark)
+
+# Make All Sizes from a 256 x 256 PNG image and Save As Icon; run by benchmarks/all-sizes
+# beside Pillow doing the same.
+add_executable(all_sizes_benchmark ${CMAKE_CURRENT_LIST_DIR}/all_sizes_benchmark.cpp)
+target_link_libraries(all_sizes_benchmark PRIVATE pixmora_core pixmora_resources)
+target_link_options(all_sizes_benchmark PRIVATE -municode)
+pixmora_warnings(all_sizes_benchmark)

@@ -57,7 +57,7 @@ bool SetBitmapTable(HBITMAP bitmap, BITMAPINFO* info, int first, int count, cons
     return set;
 }
 
-static void FillStandardTable(BITMAPINFO* info, int bitCount) {
+void FillStandardTable(BITMAPINFO* info, int bitCount) {
     DWORD* table = InfoTable(info);
     if (bitCount == 1) {
         table[1] = WhiteColor;

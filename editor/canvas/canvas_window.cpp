@@ -55,9 +55,11 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     // A double-tap is reported in place of the second press; it is a press all the same.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        if (PickingHotSpot)
+            PlaceHotSpot(window, lParam, Scale);
         // Ctrl picks a colour, as the Pick Colour command does for the next press; the keys
         // are the press's own, not the keyboard's state when it is handled.
-        if ((wParam & MK_CONTROL) || PickPending)
+        else if ((wParam & MK_CONTROL) || PickPending)
             PickColour(window, lParam, wParam, Scale);
         else
             StrokePress(window, lParam, Scale);
@@ -78,6 +80,7 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 void ResetCanvasState() {
     StrokeActive = 0;
+    PickingHotSpot = 0;
     ResetCopyPaste();
     DiscardImage();
     ImageBitCount = 4;

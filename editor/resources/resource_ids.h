@@ -36,11 +36,11 @@
 #define CMD_RESIZE_IMAGE 85 // internal: canvas resizes its image after Canvas Size
 #define CMD_EXIT 110
 // Colours and the fill: menu items under "Menu", "Paint", and the keys.
-#define CMD_FILL_TOOL 140        // the fill becomes the current tool
-#define CMD_PICK_COLOUR 141      // the next press on the canvas picks a colour
-#define CMD_CUSTOM_COLOUR 142    // the colour dialog for the cell of the colour taps set
-#define CMD_STANDARD_COLOURS 143 // the palette back to the start colours
-#define CMD_COLOURS_CHANGED 144  // internal: a pick or a custom colour changed the palette
+#define CMD_FILL_TOOL 160        // the fill becomes the current tool
+#define CMD_PICK_COLOUR 161      // the next press on the canvas picks a colour
+#define CMD_CUSTOM_COLOUR 162    // the colour dialog for the cell of the colour taps set
+#define CMD_STANDARD_COLOURS 163 // the palette back to the start colours
+#define CMD_COLOURS_CHANGED 164  // internal: a pick or a custom colour changed the palette
 
 // Dialog controls.
 #define IDC_SCALE_EDIT 100
@@ -53,3 +53,13 @@
 #define IDC_ADD_16 123 // the following two ids must stay consecutive
 #define IDC_ADD_32 124
 #define IDC_ADD_FROM_CANVAS 125
+
+// Images of any size and form, every size made at once, and a cursor's hot spot: the Icon
+// Images dialog's controls, the Make All Sizes dialog and the Hot Spot command.
+#define CMD_HOT_SPOT 90
+#define IDC_ADD_SIZE 130
+#define IDC_ADD_FORM 131
+#define IDC_IMAGE_ADD 132
+#define IDC_CHANGE_FORM 133
+#define IDC_MAKE_ALL_SIZES 134
+#define IDC_ALL_SIZES_FIRST 140 // one check box a size, the ten ids 140..149 consecutive

@@ -8,7 +8,10 @@ set(SHELL_SOURCES
     shell/file_commands.cpp
     shell/colour_commands.cpp
     shell/icon_images_dialog.cpp
+    shell/all_sizes_dialog.cpp
+    shell/hot_spot_command.cpp
     shell/command_line.cpp
+    shell/second_start.cpp
     shell/document_file.cpp
     shell/scale.cpp
     shell/dropped_files.cpp

@@ -60,5 +60,7 @@ void ParkCursor();
 // ---- Files --------------------------------------------------------------------------------------
 // A fresh folder for the test's files under the temporary folder; removed by the caller.
 std::wstring MakeTestFolder(const wchar_t* name);
+// Removes such a folder with the files in it.
+void RemoveTestFolder(const std::wstring& folder);
 std::vector<BYTE> ReadWholeFile(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::vector<BYTE>& bytes);
