@@ -16,6 +16,8 @@ int LineWidth;
 COLORREF LineColor;
 COLORREF FillColor;
 COLORREF PaletteColors[PALETTE_SIZE];
+int LineColorCell;
+int FillColorCell;
 int TransparencyMode;
 int OpacityTool;
 
@@ -45,6 +47,7 @@ void ResetEditorState() {
     Scale = 10;
     CurrentTool = LineWidth = 0;
     LineColor = FillColor = 0;
+    LineColorCell = FillColorCell = 0;
     InitPalette();
     TransparencyMode = OpacityTool = 0;
     DocumentKind = 0;

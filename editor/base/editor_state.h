@@ -20,7 +20,10 @@
 #define TOOL_ELLIPSE 3
 #define TOOL_FILLELLIPSE 4
 #define TOOL_COPYRECT 5
-#define TOOL_COUNT 6
+#define TOOL_COUNT 6 // the tool bar's cells
+// The fill has no cell of its own: a key, a menu item or a secondary tap on the tool bar
+// chooses it, and the tool bar then marks none of its cells.
+#define TOOL_FILL 6
 
 #define PALETTE_SIZE 16
 
@@ -43,6 +46,11 @@ extern int LineWidth;
 extern COLORREF LineColor;
 extern COLORREF FillColor;
 extern COLORREF PaletteColors[PALETTE_SIZE];
+// The palette cell each colour was last chosen from: a colour picked from the picture that
+// no cell holds goes into it, and a cell given a new colour passes it on to the colour chosen
+// from it.
+extern int LineColorCell;
+extern int FillColorCell;
 extern int TransparencyMode;
 extern int OpacityTool; // 0 opaque, 1 transparent
 

@@ -37,6 +37,26 @@ bool SameLayout(BITMAPINFO* a, BITMAPINFO* b) {
     return true;
 }
 
+bool SameGeometry(const BITMAPINFO* a, const BITMAPINFO* b) {
+    return InfoWidth(a) == InfoWidth(b) && InfoHeight(a) == InfoHeight(b) &&
+           InfoBitCount(a) == InfoBitCount(b);
+}
+
+// A section keeps a colour table of its own, which drawing calls match colours against; the
+// header's is what the pixels are shown and saved with. Both change together.
+bool SetBitmapTable(HBITMAP bitmap, BITMAPINFO* info, int first, int count, const DWORD* words) {
+    int entries = TableEntries(InfoBitCount(info));
+    if (!bitmap || first < 0 || count < 0 || first + count > entries) return false;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return false;
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    bool set = previous && SetDIBColorTable(dc, first, count, (const RGBQUAD*)words) == (UINT)count;
+    if (previous) SelectObject(dc, previous);
+    DeleteDC(dc);
+    if (set) CopyMemory(InfoTable(info) + first, words, 4 * (size_t)count);
+    return set;
+}
+
 void FillStandardTable(BITMAPINFO* info, int bitCount) {
     DWORD* table = InfoTable(info);
     if (bitCount == 1) {

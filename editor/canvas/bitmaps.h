@@ -14,6 +14,11 @@ DWORD* InfoTable(BITMAPINFO* info);
 size_t InfoPixelBytes(const BITMAPINFO* info);
 // Same size, bit count and colour table: pixels of one mean the same in the other.
 bool SameLayout(BITMAPINFO* a, BITMAPINFO* b);
+// Same size and bit count: the pixels of one fit the other, whatever their tables.
+bool SameGeometry(const BITMAPINFO* a, const BITMAPINFO* b);
+// Entries first..first+count-1 of a DIB section's colour table and of its header take these
+// words; false when the section could not take them.
+bool SetBitmapTable(HBITMAP bitmap, BITMAPINFO* info, int first, int count, const DWORD* words);
 
 // A header and its DIB section made together, both or neither. When table is given, the
 // section takes that colour table (entries words, the rest zero) instead of the standard one.

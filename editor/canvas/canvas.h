@@ -42,11 +42,15 @@ void MarkPaintedOpaque(const BYTE* painted);
 void MarkBlockOpaque(const RECT* pixels);
 // Lets go of the mask and its scratch bitmap (and an undo step that holds the mask).
 void DropMask();
+// A 4-bit scratch takes the 4-bit image's colour table, so the masked view shows its colours.
+void MatchScratchTable();
 // Snapshots what a stroke edits: the mask while the transparency mode has one, else the image.
 int TakeSnapshot(HWND window);
 // Snapshots the colour image whatever the mode, for edits that always change the image
 // (placing a floating block).
 int TakeImageSnapshot(HWND window);
+// The same with the palette as it is, for a custom colour that changes the colour table.
+int TakeRecolourSnapshot(HWND window);
 void RestoreSnapshot(HWND window, HDC target);
 // The same for image rows top..bottom-1 only (the rubber band puts back where its last
 // figure lay).
@@ -107,6 +111,25 @@ void StrokeRelease(HWND canvas, LPARAM point);
 // Ends a stroke that lost the stylus capture or its window, as a release where it stands.
 void AbandonStroke(HWND canvas);
 
+// ---- Fill and pick ------------------------------------------------------------------------
+// The fill tool's press on image pixel `pixel`: the area of its colour and transparency
+// filled (or, in the Opaque/Transparency mode, made transparent or opaque), one undo step.
+void FillAt(HWND canvas, POINT pixel);
+// The pixel shows transparent: the canvas's mask says so, or with none the opened icon's.
+bool PixelTransparent(int x, int y);
+// The next press on the canvas picks a colour instead of drawing (the Pick Colour command).
+extern int PickPending;
+// A pick at a press's point (client coordinates, its own flags in keys): the pixel's colour
+// becomes the line colour, with MK_SHIFT the fill colour. A cell that holds the colour is
+// chosen; else the cell the colour was last chosen from takes it. A transparent pixel or a
+// point off the image picks nothing. The main window hears of the change (CMD_COLOURS_CHANGED).
+void PickColour(HWND canvas, LPARAM point, WPARAM keys, int scale);
+// Gives palette cell `cell` a new colour. On a 4-bit image the colour-table entry the cell
+// paints with takes it too (its pixels keep their indices), as one undo step that Undo takes
+// back with the cell; above 4 bits only the cell changes. A line or fill colour chosen from
+// the cell follows it.
+void RecolourPaletteCell(HWND canvas, int cell, COLORREF color);
+
 // ---- Rectangle copy and paste ----------------------------------------------------------
 extern RECT Selection; // not normalised: left/top the press pixel, right/bottom the current
 extern int SelectionShown;
@@ -144,6 +167,14 @@ void ResetCopyPaste();
 
 // ---- Monitor window ---------------------------------------------------------------------
 LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// What each monitor (by its divisor, 1 or 2) shows behind transparent pixels; a tap on it
+// shows the next, and the choice stays until the program ends.
+#define MONITOR_WINDOW_COLOUR 0
+#define MONITOR_WHITE 1
+#define MONITOR_BLACK 2
+#define MONITOR_CHECKERBOARD 3
+#define MONITOR_BACKGROUNDS 4
+extern int MonitorBackground[3];
 // The live repaint's part of the monitors: the pixels showing image cells `cells` (all when
 // none), drawn straight into device contexts kept until ReleaseMonitorDCs (a stroke's end).
 void RepaintMonitors(const RECT* cells);

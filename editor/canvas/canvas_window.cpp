@@ -57,6 +57,10 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONDBLCLK:
         if (PickingHotSpot)
             PlaceHotSpot(window, lParam, Scale);
+        // Ctrl picks a colour, as the Pick Colour command does for the next press; the keys
+        // are the press's own, not the keyboard's state when it is handled.
+        else if ((wParam & MK_CONTROL) || PickPending)
+            PickColour(window, lParam, wParam, Scale);
         else
             StrokePress(window, lParam, Scale);
         return 0;
@@ -81,4 +85,7 @@ void ResetCanvasState() {
     DiscardImage();
     ImageBitCount = 4;
     MeshOn = 1;
+    PickPending = 0;
+    for (int& background : MonitorBackground)
+        background = MONITOR_WINDOW_COLOUR;
 }

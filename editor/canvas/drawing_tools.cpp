@@ -227,13 +227,19 @@ static void MoveFigure(HWND canvas, POINT pixel) {
 void StrokePress(HWND canvas, LPARAM lParam, int scale) {
     if (StrokeActive || scale < 1) return;
     int tool = CurrentTool;
-    if (tool < TOOL_PEN || tool > TOOL_COPYRECT) return;
+    if (tool < TOOL_PEN || tool > TOOL_FILL) return;
     // The mode was switched on before this image came (a load or New Create drops the
     // mask): the image gets its mask now, every pixel opaque.
     if (ImageBitmap && tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)
         CreateMask(canvas, DocumentKind == DOCUMENT_ICON_FILE && IconHasTransparency);
     // Nothing to draw on: no image yet, or the mask mode without a mask.
     if (!ImageBitmap || (tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)) return;
+    // The fill is done at the press; no stroke follows it.
+    if (tool == TOOL_FILL) {
+        POINT point = ClampedPoint(lParam, POINT{0, 0});
+        FillAt(canvas, POINT{point.x / scale, point.y / scale});
+        return;
+    }
     StrokeTool = tool;
     // Paint on the image makes what it covers opaque: the mask it marks must be there before
     // the snapshot, which takes it with the image.

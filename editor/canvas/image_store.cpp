@@ -102,6 +102,7 @@ int ResizeImage(HWND window) {
     CopyOverlap(ImageInfo, ImageBits, info, bits);
     if (mask.Mask) InstallMaskPair(&mask);
     InstallImage(bitmap, bits, info);
+    MatchScratchTable();
     RefreshViews(window, TRUE);
     return 1;
 }

@@ -63,6 +63,7 @@ static int MakeMask(HWND window, int fromIcon) {
     if (fromIcon && slot.AndMask && slot.Dib && slot.Width == width && slot.Height == height)
         CopyMemory(pair.MaskBits, slot.AndMask, InfoPixelBytes(pair.MaskInfo));
     InstallMaskPair(&pair);
+    MatchScratchTable();
     return 1;
 }
 
@@ -70,6 +71,13 @@ int CreateMask(HWND window, int fromIcon) {
     if (!MakeMask(window, fromIcon)) return 0;
     TransparencyMode = 1;
     return 1;
+}
+
+void MatchScratchTable() {
+    if (!ImageInfo || !CompositeInfo || InfoBitCount(ImageInfo) != 4 ||
+        InfoBitCount(CompositeInfo) != 4)
+        return;
+    SetBitmapTable(CompositeBitmap, CompositeInfo, 0, 16, InfoTable(ImageInfo));
 }
 
 // ---- Paint makes what it covers opaque ------------------------------------------------------

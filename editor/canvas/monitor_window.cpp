@@ -5,11 +5,37 @@
 #include "canvas/canvas.h"
 #include "base/editor_state.h"
 
+int MonitorBackground[3];
+
 static HDC LiveDC[3];
 static HWND LiveWindow[3]; // the monitor LiveDC[i] belongs to
 
 static int Divisor(HWND window) {
     return GetWindowLongW(window, 0) == 2 ? 2 : 1;
+}
+
+// What a monitor shows behind transparent pixels: its class background (the window colour),
+// white, black, or a checkerboard of 4-pixel squares, white and light grey, laid from the
+// window's corner so that a part drawn alone matches the whole.
+#define CHECKER 4
+static void EraseMonitor(HWND window, HDC dc, const RECT* area) {
+    int d = Divisor(window);
+    switch (MonitorBackground[d]) {
+    case MONITOR_WHITE: FillRect(dc, area, (HBRUSH)GetStockObject(WHITE_BRUSH)); return;
+    case MONITOR_BLACK: FillRect(dc, area, (HBRUSH)GetStockObject(BLACK_BRUSH)); return;
+    case MONITOR_CHECKERBOARD: {
+        FillRect(dc, area, (HBRUSH)GetStockObject(WHITE_BRUSH));
+        HBRUSH grey = (HBRUSH)GetStockObject(LTGRAY_BRUSH);
+        for (int y = area->top / CHECKER * CHECKER; y < area->bottom; y += CHECKER)
+            for (int x = area->left / CHECKER * CHECKER; x < area->right; x += CHECKER) {
+                if (((x + y) / CHECKER & 1) == 0) continue;
+                RECT square = {x, y, x + CHECKER, y + CHECKER}, part;
+                if (IntersectRect(&part, &square, area)) FillRect(dc, &part, grey);
+            }
+        return;
+    }
+    default: FillRect(dc, area, (HBRUSH)GetClassLongPtrW(window, GCLP_HBRBACKGROUND));
+    }
 }
 
 // A reduced part of one row or column comes out unlike the same pixels of the whole
@@ -50,8 +76,7 @@ static void DrawMonitor(HWND window, HDC dc, const RECT* cells, bool erase) {
     RECT src = {0, 0, CanvasWidth, CanvasHeight};
     if (!EqualRect(&dst, &full))
         SetRect(&src, dst.left * d, dst.top * d, dst.right * d, dst.bottom * d);
-    if (erase && TransparencyMode)
-        FillRect(dc, &dst, (HBRUSH)GetClassLongPtrW(window, GCLP_HBRBACKGROUND));
+    if (erase && TransparencyMode) EraseMonitor(window, dc, &dst);
     DrawImagePart(dc, &dst, &src, TransparencyMode);
 }
 
@@ -87,6 +112,21 @@ static LRESULT OnPaint(HWND window) {
     return 0;
 }
 
+static LRESULT OnEraseBackground(HWND window, HDC dc) {
+    RECT client;
+    if (!GetClientRect(window, &client)) return 0;
+    EraseMonitor(window, dc, &client);
+    return 1;
+}
+
+// A tap shows the next background.
+static LRESULT OnTap(HWND window) {
+    int d = Divisor(window);
+    MonitorBackground[d] = (MonitorBackground[d] + 1) % MONITOR_BACKGROUNDS;
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
 static LRESULT OnClose(HWND window) {
     int d = GetWindowLongW(window, 0);
     if ((d == 1 || d == 2) && ImageWindows[d] == window) ImageWindows[d] = nullptr;
@@ -108,6 +148,8 @@ LRESULT CALLBACK MonitorProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DESTROY: return OnDestroy(window);
     case WM_PAINT: return OnPaint(window);
+    case WM_ERASEBKGND: return OnEraseBackground(window, (HDC)wParam);
+    case WM_LBUTTONDOWN: return OnTap(window);
     case WM_CLOSE: return OnClose(window);
     }
     return DefWindowProcW(window, message, wParam, lParam);

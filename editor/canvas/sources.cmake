@@ -8,6 +8,8 @@ set(CANVAS_SOURCES
     canvas/canvas_paint.cpp
     canvas/canvas_window.cpp
     canvas/drawing_tools.cpp
+    canvas/flood_fill.cpp
+    canvas/colour_pick.cpp
     canvas/copy_paste.cpp
     canvas/monitor_window.cpp
     canvas/save_commands.cpp

@@ -16,6 +16,9 @@ static BITMAPINFO* UndoMaskInfo;
 int UndoAvailable;
 int RedoAvailable;
 int UndoHoldsMask;
+// A custom colour's step also holds the palette as it was, which Undo and Redo exchange too.
+static COLORREF UndoPalette[PALETTE_SIZE];
+static int UndoHoldsPalette;
 int UndoHoldsHotSpot;
 static POINT UndoHotSpot; // the hot spot the step exchanges with the chosen image's
 
@@ -23,6 +26,7 @@ void DropUndoHistory() {
     UndoAvailable = 0;
     RedoAvailable = 0;
     UndoHoldsMask = 0;
+    UndoHoldsPalette = 0;
     UndoHoldsHotSpot = 0;
     FreeBitmap(&UndoBitmap, &UndoBits, &UndoInfo);
     FreeBitmap(&UndoMaskBitmap, &UndoMaskBits, &UndoMaskInfo);
@@ -30,6 +34,12 @@ void DropUndoHistory() {
 
 void DropUndoHistoryOfMask() {
     if (UndoHoldsMask || UndoMaskBitmap) DropUndoHistory();
+}
+
+template <typename T> static void Exchange(T& a, T& b) {
+    T t = a;
+    a = b;
+    b = t;
 }
 
 // The bitmap a snapshot of the mask or of the image belongs to.
@@ -45,10 +55,11 @@ static bool MaskMatchesImage() {
            InfoHeight(MaskInfo) == InfoHeight(ImageInfo);
 }
 
-// The store holds a snapshot that may be exchanged with what it was taken from.
+// The store holds a snapshot that may be exchanged with what it was taken from. Each keeps
+// its own colour table, which a custom colour may have changed since.
 static bool StoreMatchesSubject() {
     return UndoBitmap && UndoBits && UndoInfo && SubjectExists(UndoHoldsMask) &&
-           SameLayout(UndoInfo, SubjectInfo(UndoHoldsMask)) &&
+           SameGeometry(UndoInfo, SubjectInfo(UndoHoldsMask)) &&
            (!UndoMaskBitmap || (SubjectExists(1) && SameLayout(UndoMaskInfo, MaskInfo)));
 }
 
@@ -84,6 +95,7 @@ static int SnapshotOf(HWND window, int mask) {
     CopyMemory(UndoBits, mask ? MaskBits : ImageBits, InfoPixelBytes(subject));
     if (withMask) CopyMemory(UndoMaskBits, MaskBits, InfoPixelBytes(MaskInfo));
     UndoHoldsMask = mask;
+    UndoHoldsPalette = 0;
     UndoHoldsHotSpot = 0;
     UndoAvailable = 1;
     RedoAvailable = 0;
@@ -96,6 +108,24 @@ int TakeSnapshot(HWND window) {
 
 int TakeImageSnapshot(HWND window) {
     return SnapshotOf(window, 0);
+}
+
+int TakeRecolourSnapshot(HWND window) {
+    if (!SnapshotOf(window, 0)) return 0;
+    CopyMemory(UndoPalette, PaletteColors, sizeof UndoPalette);
+    UndoHoldsPalette = 1;
+    return 1;
+}
+
+// The palette goes back with the colour table; a line or fill colour chosen from a cell
+// follows it.
+static void ExchangePalette() {
+    COLORREF line = PaletteColors[LineColorCell], fill = PaletteColors[FillColorCell];
+    for (int i = 0; i < PALETTE_SIZE; i++)
+        Exchange(PaletteColors[i], UndoPalette[i]);
+    if (LineColor == line) LineColor = PaletteColors[LineColorCell];
+    if (FillColor == fill) FillColor = PaletteColors[FillColorCell];
+    MatchScratchTable();
 }
 
 void RestoreSnapshotRows(HWND, HDC target, int top, int bottom) {
@@ -125,12 +155,6 @@ void RestoreSnapshot(HWND window, HDC target) {
     if (UndoInfo) RestoreSnapshotRows(window, target, 0, InfoHeight(UndoInfo));
 }
 
-template <typename T> static void Exchange(T& a, T& b) {
-    T t = a;
-    a = b;
-    b = t;
-}
-
 void SwapSnapshot() {
     if (!StoreMatchesSubject()) return;
     if (UndoHoldsMask) {
@@ -141,6 +165,7 @@ void SwapSnapshot() {
         Exchange(ImageBitmap, UndoBitmap);
         Exchange(ImageBits, UndoBits);
         Exchange(ImageInfo, UndoInfo);
+        if (UndoHoldsPalette) ExchangePalette();
     }
     if (UndoMaskBitmap) {
         Exchange(MaskBitmap, UndoMaskBitmap);

@@ -35,6 +35,12 @@
 #define CMD_ICON_IMAGES 67
 #define CMD_RESIZE_IMAGE 85 // internal: canvas resizes its image after Canvas Size
 #define CMD_EXIT 110
+// Colours and the fill: menu items under "Menu", "Paint", and the keys.
+#define CMD_FILL_TOOL 160        // the fill becomes the current tool
+#define CMD_PICK_COLOUR 161      // the next press on the canvas picks a colour
+#define CMD_CUSTOM_COLOUR 162    // the colour dialog for the cell of the colour taps set
+#define CMD_STANDARD_COLOURS 163 // the palette back to the start colours
+#define CMD_COLOURS_CHANGED 164  // internal: a pick or a custom colour changed the palette
 
 // Dialog controls.
 #define IDC_SCALE_EDIT 100

@@ -172,8 +172,14 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_TRANSPARENCY: return TransparencyCommand(window, lParam);
     case CMD_COPY: CopyCommand(ImageWindows[0]); return 0;
     case CMD_PASTE: PasteCommand(ImageWindows[0]); return 0;
-    case CMD_UNDO: UndoCommand(); return 0;
-    case CMD_REDO: RedoCommand(); return 0;
+    // A custom colour's step takes the palette with it.
+    case CMD_UNDO: UndoCommand(); return ColoursChangedCommand();
+    case CMD_REDO: RedoCommand(); return ColoursChangedCommand();
+    case CMD_FILL_TOOL: return FillToolCommand();
+    case CMD_PICK_COLOUR: PickPending = 1; return 0;
+    case CMD_CUSTOM_COLOUR: return CustomColourCommand(window);
+    case CMD_STANDARD_COLOURS: return StandardColoursCommand();
+    case CMD_COLOURS_CHANGED: return ColoursChangedCommand();
     case CMD_ENSURE_CANVAS: return EnsureCanvas(window, CMD_ENSURE_CANVAS);
     case CMD_OPEN_NAMED: return OpenNamedFileCommand(window);
     case CMD_CANVAS_SIZE: return CanvasSizeCommand(window);

@@ -181,6 +181,14 @@ bool MakeAllSizes(HWND window, unsigned sizes);
 // The Hot Spot command: the next tap on the canvas moves a cursor's hot spot.
 LRESULT HotSpotCommand(HWND window);
 
+// ---- Colours and the fill ---------------------------------------------------------------------
+LRESULT FillToolCommand();
+// The colour dialog for the cell of the colour the palette's taps set.
+LRESULT CustomColourCommand(HWND window);
+LRESULT StandardColoursCommand();
+// Repaints the palette bar after its colours changed.
+LRESULT ColoursChangedCommand();
+
 // ---- Scale and the document's file ------------------------------------------------------------
 #define START_SCALE 10
 #define LARGEST_SCALE 9999 // the most the Scale dialog's four digits can give

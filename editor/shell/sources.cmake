@@ -6,6 +6,7 @@ set(SHELL_SOURCES
     shell/save_prompt.cpp
     shell/dialogs.cpp
     shell/file_commands.cpp
+    shell/colour_commands.cpp
     shell/icon_images_dialog.cpp
     shell/all_sizes_dialog.cpp
     shell/hot_spot_command.cpp

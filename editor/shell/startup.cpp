@@ -17,7 +17,7 @@ static const WindowClassRow WindowClasses[] = {
     {L"Mosaro", WndProc, CS_HREDRAW | CS_VREDRAW, 0},
     {L"ToolBar", ToolBarProc, CS_HREDRAW | CS_VREDRAW, 4},
     {L"LineBar", LineBarProc, CS_HREDRAW | CS_VREDRAW, 4},
-    {L"Palette", PaletteProc, CS_HREDRAW | CS_VREDRAW, 4},
+    {L"Palette", PaletteProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, 4},
     {L"View Window", ViewProc, CS_HREDRAW | CS_VREDRAW, 4},
     {L"Canvas", CanvasProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, 4},
     {L"Monitor", MonitorProc, CS_HREDRAW | CS_VREDRAW, 4},

@@ -1,5 +1,6 @@
 // The palette bar: the sixteen palette colours in one column of cells and, below them, the
 // indicator of the line and fill colours. Taps choose the colours.
+#include "canvas/canvas.h"
 #include "base/editor_state.h"
 #include "toolwindows/toolwindows.h"
 
@@ -62,10 +63,13 @@ static int PaletteRowAt(LPARAM position) {
 static LRESULT PaletteTap(HWND window, LPARAM position) {
     int row = PaletteRowAt(position);
     if (row >= 0 && row < PALETTE_SIZE) {
-        if (PaletteTarget == 1)
+        if (PaletteTarget == 1) {
             LineColor = PaletteColors[row];
-        else
+            LineColorCell = row;
+        } else {
             FillColor = PaletteColors[row];
+            FillColorCell = row;
+        }
         InvalidateRect(window, nullptr, FALSE);
     } else if (row == INDICATOR_ROW) {
         int x = LOWORD(position);
@@ -84,8 +88,27 @@ static LRESULT PaletteSecondaryTap(HWND window, LPARAM position) {
     int row = PaletteRowAt(position);
     if (row >= 0 && row < PALETTE_SIZE) {
         LineColor = PaletteColors[row];
+        LineColorCell = row;
         InvalidateRect(window, nullptr, FALSE);
     }
+    return 0;
+}
+
+int TargetColorCell() {
+    return PaletteTarget == 1 ? LineColorCell : FillColorCell;
+}
+
+// A double tap is a tap, then the colour dialog for the cell tapped, or on the indicator for
+// the cell of the colour it now chooses.
+static LRESULT PaletteDoubleTap(HWND window, LPARAM position) {
+    PaletteTap(window, position);
+    int row = PaletteRowAt(position);
+    bool asked = false;
+    if (row >= 0 && row < PALETTE_SIZE)
+        asked = AskPaletteCellColour(window, row);
+    else if (row == INDICATOR_ROW)
+        asked = AskPaletteCellColour(window, TargetColorCell());
+    if (asked) InvalidateRect(window, nullptr, FALSE);
     return 0;
 }
 
@@ -95,6 +118,7 @@ LRESULT CALLBACK PaletteProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SIZE: return PaletteSize(window);
     case WM_PAINT: return PalettePaint(window);
     case WM_LBUTTONDOWN: return PaletteTap(window, lParam);
+    case WM_LBUTTONDBLCLK: return PaletteDoubleTap(window, lParam);
     case WM_RBUTTONDOWN: return PaletteSecondaryTap(window, lParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);

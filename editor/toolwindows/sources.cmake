@@ -3,6 +3,7 @@ set(TOOLWINDOWS_SOURCES
     toolwindows/tool_bar.cpp
     toolwindows/line_bar.cpp
     toolwindows/palette_bar.cpp
+    toolwindows/colour_dialog.cpp
     toolwindows/transparent_tool.cpp
     toolwindows/view_window.cpp
     toolwindows/view_wheel.cpp

@@ -12,10 +12,17 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 // Tool bar.
 extern int PreviousTool;
+// The fill becomes the current tool; the bar marks none of its cells.
+void ChooseFillTool(HWND toolBar);
 
 // Palette bar.
 extern int PaletteCell;
 extern int PaletteTarget; // 1: a primary tap sets LineColor, 0: FillColor
+// The colour dialog for palette cell `cell`, opened with its colour; OK gives the cell the
+// colour chosen (RecolourPaletteCell). False when the dialog was closed without a colour.
+bool AskPaletteCellColour(HWND owner, int cell);
+// The cell of the colour the palette's primary taps set (the line or the fill colour).
+int TargetColorCell();
 
 // Icon rows (tool bar, opaque/transparent tool): each icon owns a cell this wide and is
 // drawn at the cell's left edge, so neighbouring 32-pixel icons overlap by one pixel.

@@ -107,6 +107,40 @@ TEST_F(Monitors, ShowTheImageAtActualAndHalfSizeFollowingStrokesAndThroughTheMas
     }
 }
 
+// Taps on a monitor show the transparent pixels on each background in turn, and back; the
+// other monitor keeps its own, and a monitor opened again keeps the one chosen.
+TEST_F(Monitors, ATapShowsTransparentPixelsOnTheNextBackground) {
+    HWND canvas = OpenCanvas(32, 32, 10);
+    OpenMonitor(FULL, 400, 10);
+    OpenMonitor(HALF, 400, 60);
+    UseFreshMask();
+    OpacityTool = 1;
+    CurrentTool = TOOL_FILLRECT;
+    StylusDrag(canvas, 5, 5, 165, 165); // pixels 0 to 15 of rows 0 to 15 transparent
+    PumpMessages();
+    const COLORREF light = RGB(0xC0, 0xC0, 0xC0);
+    const std::vector<std::vector<Shown>> backgrounds = {
+        {Shown(FULL, 1, 1, BACKGROUND), Shown(FULL, 5, 1, BACKGROUND)},
+        {Shown(FULL, 1, 1, COLOR_WHITE), Shown(FULL, 5, 1, COLOR_WHITE)},
+        {Shown(FULL, 1, 1, COLOR_BLACK), Shown(FULL, 5, 1, COLOR_BLACK)},
+        {Shown(FULL, 1, 1, COLOR_WHITE), Shown(FULL, 5, 1, light), Shown(FULL, 5, 5, COLOR_WHITE),
+         Shown(FULL, 1, 6, light)},
+        {Shown(FULL, 1, 1, BACKGROUND)}};
+    for (size_t i = 0; i < backgrounds.size(); i++) {
+        SCOPED_TRACE(testing::Message() << "after " << i << " taps");
+        if (i) StylusDown(ImageWindows[FULL], 30, 30);
+        PumpMessages();
+        FullRepaint(ImageWindows[FULL]);
+        ExpectShown(backgrounds[i]);
+        // Opaque pixels show the image on every background; the other monitor keeps its own.
+        ExpectShown({Shown(FULL, 20, 20, COLOR_WHITE), Shown(HALF, 1, 1, BACKGROUND)});
+    }
+    StylusDown(ImageWindows[HALF], 5, 5);
+    SendMessageW(ImageWindows[HALF], WM_CLOSE, 0, 0);
+    OpenMonitor(HALF, 400, 60);
+    ExpectShown({Shown(HALF, 1, 1, COLOR_WHITE)});
+}
+
 // Images of odd sizes opened from files: the half-size monitor shows the picture reduced to
 // half its sides rounded down, the full-size one at its own size, and past either the
 // background, in the plain view and through the mask (whose top-left 4 x 4 pixels are

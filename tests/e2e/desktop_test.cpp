@@ -199,6 +199,7 @@ TEST_F(Editor, EachShortcutKeySendsItsMenuCommand) {
         {VK_SUBTRACT, true, false, CMD_SCALE_DOWN},
         {'0', true, false, CMD_SCALE_START},
         {VK_NUMPAD0, true, false, CMD_SCALE_START},
+        {'F', false, false, CMD_FILL_TOOL},
         {'Z', false, false, 0},
         {'S', true, true, 0},
         {'N', false, true, 0},

@@ -139,6 +139,26 @@ void Editor::Tap(int x, int y) {
     TapAt(Canvas(), CellMiddle(x), CellMiddle(y));
 }
 
+void Editor::TapWithKeys(int x, int y, WPARAM keys) {
+    ASSERT_NE(nullptr, Canvas());
+    LPARAM at = MAKELPARAM(CellMiddle(x), CellMiddle(y));
+    PostMessageW(Canvas(), WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    PostMessageW(Canvas(), WM_LBUTTONUP, keys, at);
+    PumpMessages();
+}
+
+// The system's colour dialog, opened in full: its red, green and blue boxes take the numbers.
+void Editor::CustomColour(COLORREF color) {
+    HandleNextDialog([color](HWND dialog) {
+        const int red = 706, green = 707, blue = 708;
+        SetDlgItemInt(dialog, red, GetRValue(color), FALSE);
+        SetDlgItemInt(dialog, green, GetGValue(color), FALSE);
+        SetDlgItemInt(dialog, blue, GetBValue(color), FALSE);
+        PressDialogButton(dialog, IDOK);
+    });
+    MenuItem(L"&Paint", L"Custom &Colour...");
+}
+
 COLORREF Editor::Cell(int x, int y) {
     UpdateWindow(Canvas());
     return WindowPixel(Canvas(), CellMiddle(x) - (Scale > 2 ? 1 : 0),

@@ -68,6 +68,10 @@ class Editor : public testing::Test {
     // Strokes between image cells, in the canvas's client coordinates at the current scale.
     static void Drag(int x0, int y0, int x1, int y1);
     static void Tap(int x, int y);
+    // A press with these keys held (MK_CONTROL: a pick), as Windows reports them in it.
+    static void TapWithKeys(int x, int y, WPARAM keys);
+    // "Custom Colour..." of the "Paint" menu, the colour dialog answered with this colour.
+    static void CustomColour(COLORREF color);
     // What the user sees of image pixel (x, y) on the canvas, away from the mesh.
     static COLORREF Cell(int x, int y);
     // The image and mask as held, one character per pixel: a hex index, or for the mask

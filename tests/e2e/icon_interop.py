@@ -10,7 +10,7 @@ generate DIR: their icons under DIR/others, and list.txt, a line for each image 
               "ICON SIZE FORM HOW" (FORM 0 16 colours, 1 256 colours, 2 true colour BMP,
               3 PNG; HOW canvas or blank), each ICON saved under DIR/made/back; and Make All
               Sizes of source256.ico saved as DIR/made/back/all_sizes.ico.
-check DIR:    Pixmora painted PAINT red, made CLEAR transparent and saved each icon under
+check DIR:    Pixmora painted PAINT in a custom colour, made CLEAR transparent and saved each icon under
               DIR/back. Both programs must read every such image with just those two pixels
               changed, every other pixel's colour and alpha as they were; a PNG stays a PNG.
               Each image Pixmora made must have the size, depth and pixels expected, read by
@@ -247,11 +247,16 @@ def made_problems(folder):
     return problems, checked
 
 
+# The colour Pixmora paints with (PAINTED in icon_interop_test.cpp), set in its colour dialog.
+PAINTED = (18, 150, 86)
+
+
 def edited(values, w, paint, clear, top):
-    """The painted pixel red and opaque; the cleared one's alpha 0, its colour not counted."""
+    """The painted pixel in the exact colour PAINTED and opaque (top: 255, or 65535 for 16-bit
+    samples); the cleared one's alpha 0, its colour not counted."""
     values = list(values)
     at = 4 * (paint[1] * w + paint[0])
-    values[at:at + 4] = [top, 0, 0, top]
+    values[at:at + 4] = [v * (top // 255) for v in PAINTED] + [top]
     if clear[0] >= 0:
         at = 4 * (clear[1] * w + clear[0])
         values[at:at + 4] = [None, None, None, 0]

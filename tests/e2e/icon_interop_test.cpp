@@ -1,14 +1,18 @@
 // Pixmora's side of the icon round trips with Pillow and ImageMagick (see icon_interop.py):
 // each icon they wrote is opened from the File menu, the image named is brought onto the
 // canvas (through the Icon Images dialog when it is not the one opened) and checked pixel by
-// pixel, one pixel is painted and one made transparent, and the icon is saved for them to
-// read back. The folder comes in PIXMORA_INTEROP_DIR.
+// pixel, colours are picked from it, one pixel is painted in a custom colour and one made
+// transparent, and the icon is saved for them to read back. The folder comes in
+// PIXMORA_INTEROP_DIR.
 #include "e2e_session.h"
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
 namespace {
+
+// The colour painted into each image: icon_interop.py looks for it.
+#define PAINTED RGB(18, 150, 86)
 
 struct ImageToEdit {
     std::string file;
@@ -107,12 +111,28 @@ TEST_F(Editor, IconsOtherProgramsWroteAreEditedImageByImage) {
         ExpectCanvasShows(expect, e.width, e.height);
 
         SetMode(false);
+        // A Ctrl+tap on a pixel of alpha 128 to 254 picks its colour alone.
+        for (size_t p = 0; p < expect.size(); p += 4)
+            if (expect[p + 3] >= 128 && expect[p + 3] < 255) {
+                int x = (int)(p / 4 % e.width), y = (int)(p / 4 / e.width);
+                TapWithKeys(x, y, MK_CONTROL);
+                EXPECT_EQ(RGB(expect[p], expect[p + 1], expect[p + 2]), LineColor);
+                break;
+            }
+        // Painted in a colour none of the 16 holds: the exact colour, opaque, as it is picked
+        // back.
         TapLineColor(ROW_SHOWS_RED);
+        CustomColour(PAINTED);
         Tap(e.paint.x, e.paint.y);
+        TapWithKeys(e.paint.x, e.paint.y, MK_CONTROL | MK_SHIFT);
+        EXPECT_EQ(PAINTED, FillColor);
         if (e.clear.x >= 0) {
             SetMode(true);
             TapOpacity(1);
             Tap(e.clear.x, e.clear.y);
+            // A transparent pixel picks nothing.
+            TapWithKeys(e.clear.x, e.clear.y, MK_CONTROL);
+            EXPECT_EQ(PAINTED, LineColor);
         }
         if (i + 1 == list.size() || list[i + 1].file != e.file)
             SaveAs(CMD_SAVE_ICON, folder + L"\\back\\" + Wide(e.file));
