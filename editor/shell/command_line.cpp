@@ -2,6 +2,7 @@
 // file is opened with it.
 #include "shell/shell.h"
 #include "base/report.h"
+#include "files/files.h"
 #include "resources/resource_ids.h"
 
 static bool IsBlank(WCHAR c) {
@@ -44,6 +45,8 @@ void OpenCommandLineFile(HWND window, const WCHAR* commandLine) {
     WCHAR given[PATH_CHARS];
     bool named = FirstArgument(commandLine, given, PATH_CHARS);
     DWORD length = named ? GetFullPathNameW(given, PATH_CHARS, NamedFile, nullptr) : 0;
+    // The full name of a device is the device's own (\\.\CON): the user's name is told.
+    if (length > 0 && length < PATH_CHARS && NamesADevice(given)) lstrcpyW(NamedFile, given);
     if (length > 0 && length < PATH_CHARS) {
         PostMessageW(window, WM_COMMAND, CMD_OPEN_NAMED, 0);
         return;

@@ -57,6 +57,11 @@ int GetLE16(const Bytes& b, size_t at);
 
 // A small valid PNG (uncompressed deflate) of a solid colour.
 Bytes MakeSolidPng(int width, int height, DWORD rgba);
+// A PNG of the filtered rows given (each led by its filter byte), compressed by zlib, with
+// the chunks given between the header and the data, and that many more zero bytes after the
+// rows inside the compressed data.
+Bytes MakePng(DWORD width, DWORD height, int depth, int colourType, const Bytes& rows,
+              const std::vector<std::pair<std::string, Bytes>>& before = {}, size_t padding = 0);
 // The PNG with another size in its header (the check value made right), its pixels as they were.
 Bytes WithPngSize(const Bytes& png, DWORD width, DWORD height);
 
