@@ -352,7 +352,7 @@ TEST_F(IconReader, BrokenIconsAreRefusedAndTheHeldIconStays) {
     AnswerOk(1);
     EXPECT_FALSE(Open(Write(L"bad.ico", none)));
     EXPECT_EQ(Boxes({{L"BITMAP", L"Could not open ICON file"}}), TakeBoxes());
-    for (const wchar_t* name : {L"missing.ico", L"COM1.ico", L"aux.ico"}) {
+    for (const wchar_t* name : {L"missing.ico", L"COM1.ico", L"aux.ico", L"CON.ico"}) {
         AnswerOk(1);
         EXPECT_FALSE(Open(PathOf(name)));
         EXPECT_EQ(Boxes({{L"Mosaro", L"Could not open a file :" + PathOf(name)}}), TakeBoxes());

@@ -318,6 +318,17 @@ TEST_F(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
     EXPECT_EQ(nullptr, IconEntries); // the icon was not taken as held
     ExpectOnlyFiles({L"a.bmp", L"a.ico"});
 
+    // Held open by a program that shares it every way: told the same.
+    HANDLE shared = CreateFileW(ico.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    AnswerOk(1);
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), CanvasIcon()));
+    CloseHandle(shared);
+    EXPECT_EQ(Boxes({{L"Mosaro", L"Another program is using the file :" + ico}}), TakeBoxes());
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    ExpectOnlyFiles({L"a.bmp", L"a.ico"});
+
     // A read-only file and a folder that does not exist are not written either.
     SetFileAttributesW(bmp.c_str(), FILE_ATTRIBUTE_READONLY);
     std::wstring nowhere = PathOf(L"no\\such\\a.ico");

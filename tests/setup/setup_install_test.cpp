@@ -35,6 +35,9 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string LinuxPath(const std::wstring& path);
+bool RunLinuxCommandFor(const std::string& command, const std::wstring& path, bool made);
+
 void RemoveFolder(const std::wstring& folder) {
     std::wstring from = folder + L'\0'; // the list ends with a second NUL
     SHFILEOPSTRUCTW operation = {};
@@ -42,6 +45,8 @@ void RemoveFolder(const std::wstring& folder) {
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_NO_UI;
     SHFileOperationW(&operation);
+    // A symbolic link whose file is gone is out of Wine's reach.
+    if (Exists(folder)) RunLinuxCommandFor("rm -rf '" + LinuxPath(folder) + "'", folder, false);
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -140,21 +145,31 @@ std::string LinuxPath(const std::wstring& path) {
     return result;
 }
 
-// A symbolic link made on the Linux side (Wine starts Linux programs, but gives no process to
-// wait for: the link's arrival tells the end).
-bool MakeLink(const std::wstring& link, const std::wstring& target) {
-    std::string command = "/bin/ln -s '" + LinuxPath(target) + "' '" + LinuxPath(link) + "'";
-    std::wstring wide(command.begin(), command.end());
+// A shell command on the Linux side, until the path it makes or removes is there or gone
+// (Wine starts Linux programs, but gives no process to wait for).
+bool RunLinuxCommandFor(const std::string& command, const std::wstring& path, bool made) {
+    std::string line = "/bin/sh -c \"" + command + "\"";
+    std::wstring wide(line.begin(), line.end());
     STARTUPINFOW startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(L"Z:\\bin\\ln", &wide[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!CreateProcessW(L"Z:\\bin\\sh", &wide[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    for (int i = 0; i < 500 && !Exists(link); i++)
+    for (int i = 0; i < 500 && Exists(path) != made; i++)
         Sleep(10);
-    return Exists(link);
+    return Exists(path) == made;
+}
+
+// A symbolic link, and its removal as a link (removed from Windows, under Wine the file it
+// leads to would go).
+bool MakeLink(const std::wstring& link, const std::wstring& target) {
+    return RunLinuxCommandFor("ln -s '" + LinuxPath(target) + "' '" + LinuxPath(link) + "'", link,
+                              true);
+}
+bool RemoveLink(const std::wstring& link) {
+    return RunLinuxCommandFor("rm '" + LinuxPath(link) + "'", link, false);
 }
 
 // The folders of the installer's own beside the install folder.
@@ -340,10 +355,11 @@ TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
     EXPECT_TRUE(ReadWholeFile(installFolder + L"\\icons\\mine.ico") == mine);
     ExpectNeighboursKept();
     EXPECT_FALSE(Exists(LeftOver()));
-    EXPECT_TRUE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     EXPECT_TRUE(ReadWholeFile(link) == mine);
     ASSERT_TRUE(WriteWholeFile(elsewhere, {'n'}));
     EXPECT_TRUE(ReadWholeFile(link) == std::vector<BYTE>{'n'}) << "a copy, no longer the link";
+    EXPECT_TRUE(RemoveLink(link));
+    EXPECT_TRUE(Exists(elsewhere));
     EXPECT_EQ(std::vector<std::wstring>{L"Pixmora.~pixmora-installing-1234-0"},
               OwnFoldersBeside(installFolder));
 
