@@ -13,7 +13,9 @@ target_link_options(png_icon_benchmark PRIVATE -municode)
 pixmora_warnings(png_icon_benchmark)
 
 # Crafted files: a PNG bomb, removing an image from 65,535, the peak memory of large PNGs.
-add_executable(hostile_input_benchmark ${CMAKE_CURRENT_LIST_DIR}/hostile_input_benchmark.cpp)
+add_executable(hostile_input_benchmark ${CMAKE_CURRENT_LIST_DIR}/hostile_input_benchmark.cpp
+    ${PROJECT_SOURCE_DIR}/tests/files/file_builders.cpp)
+target_include_directories(hostile_input_benchmark PRIVATE ${PROJECT_SOURCE_DIR}/tests/files)
 target_link_libraries(hostile_input_benchmark PRIVATE pixmora_core pixmora_resources)
 target_link_options(hostile_input_benchmark PRIVATE -municode)
 pixmora_warnings(hostile_input_benchmark)

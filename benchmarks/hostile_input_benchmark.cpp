@@ -6,6 +6,7 @@
 #include "files/files.h"
 #include "resources/resource_ids.h"
 #include "shell/shell.h"
+#include "file_builders.h"
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
@@ -14,39 +15,11 @@
 #include <vector>
 #include <zlib.h>
 
-typedef std::vector<BYTE> Bytes;
-
 static double Now() {
     LARGE_INTEGER count, frequency;
     QueryPerformanceCounter(&count);
     QueryPerformanceFrequency(&frequency);
     return count.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-static void PutBE32(Bytes& b, DWORD v) {
-    for (int i = 3; i >= 0; i--)
-        b.push_back((BYTE)(v >> (8 * i)));
-}
-
-static void Chunk(Bytes& png, const char* type, const Bytes& data) {
-    PutBE32(png, (DWORD)data.size());
-    size_t start = png.size();
-    png.insert(png.end(), type, type + 4);
-    png.insert(png.end(), data.begin(), data.end());
-    PutBE32(png, (DWORD)crc32(0, &png[start], (uInt)(png.size() - start)));
-}
-
-// A PNG of that header whose data is the zlib stream given.
-static Bytes Png(DWORD width, DWORD height, int depth, int type, const Bytes& z) {
-    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, ihdr;
-    PutBE32(ihdr, width);
-    PutBE32(ihdr, height);
-    ihdr.insert(ihdr.end(), {(BYTE)depth, (BYTE)type, 0, 0, 0});
-    Chunk(png, "IHDR", ihdr);
-    for (size_t at = 0; at < z.size(); at += 1 << 20)
-        Chunk(png, "IDAT", Bytes(z.begin() + at, z.begin() + std::min(z.size(), at + (1 << 20))));
-    Chunk(png, "IEND", {});
-    return png;
 }
 
 // Zeros, rows and all, in a zlib stream. Exact: that many, in a sound stream. Else at least
@@ -77,14 +50,6 @@ static Bytes Zeros(unsigned long long bytes, bool exact) {
         }
     }
     deflateEnd(&s);
-    return z;
-}
-
-static Bytes Compressed(const Bytes& raw) {
-    uLongf size = compressBound(raw.size());
-    Bytes z(size);
-    compress2(z.data(), &size, raw.data(), raw.size(), 6);
-    z.resize(size);
     return z;
 }
 
@@ -228,8 +193,8 @@ int wmain(int argc, wchar_t** argv) {
 
     // The floor: a sound 16 x 16 PNG decoded. Then the same size with 16 MB of data that
     // inflates to 16 GB.
-    Bytes rows(16 * (1 + 64), 0), sound = Png(16, 16, 8, 6, Compressed(rows));
-    Bytes bomb = Png(16, 16, 8, 6, Zeros(16ull << 30, false));
+    Bytes rows(16 * (1 + 64), 0), sound = MakePng(16, 16, 8, 6, rows);
+    Bytes bomb = MakePngOfData(16, 16, 8, 6, Zeros(16ull << 30, false));
     double floor = 1e9, refused = 1e9;
     for (int run = 0; run < 5; run++) {
         BYTE* image = nullptr;
@@ -272,8 +237,8 @@ int wmain(int argc, wchar_t** argv) {
         int channels = l.type == 6 ? 4 : 1;
         unsigned long long stored = l.side * (1 + (l.side * channels * l.depth + 7) / 8ull);
         bool fits = PngDecodingBytes(&header) <= MAX_IMAGE_BYTES;
-        Bytes png =
-            Png(l.side, l.side, l.depth, l.type, fits ? Zeros(stored, true) : Bytes{0x78, 1});
+        Bytes png = MakePngOfData(l.side, l.side, l.depth, l.type,
+                                  fits ? Zeros(stored, true) : Bytes{0x78, 1});
         std::wstring path = folder + L"pixmora-bench-large.ico";
         WriteFileBytes(path, Icon({png}, {0}));
         int peak = PeakInChild(path);

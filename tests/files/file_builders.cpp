@@ -323,8 +323,8 @@ bool MaskBit(const BYTE* mask, int width, int height, int x, int y) {
     return (mask[(height - 1 - y) * stride + x / 8] >> (7 - x % 8)) & 1;
 }
 
-Bytes MakePng(DWORD width, DWORD height, int depth, int colourType, const Bytes& rows,
-              const std::vector<std::pair<std::string, Bytes>>& before, size_t padding) {
+Bytes MakePngOfData(DWORD width, DWORD height, int depth, int colourType, const Bytes& zlib,
+                    const std::vector<std::pair<std::string, Bytes>>& before) {
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     Bytes ihdr;
     PutBE32(ihdr, width);
@@ -333,13 +333,18 @@ Bytes MakePng(DWORD width, DWORD height, int depth, int colourType, const Bytes&
     Chunk(png, "IHDR", ihdr);
     for (const auto& chunk : before)
         Chunk(png, chunk.first.c_str(), chunk.second);
+    Chunk(png, "IDAT", zlib);
+    Chunk(png, "IEND", {});
+    return png;
+}
+
+Bytes MakePng(DWORD width, DWORD height, int depth, int colourType, const Bytes& rows,
+              const std::vector<std::pair<std::string, Bytes>>& before, size_t padding) {
     Bytes raw = rows;
     raw.resize(rows.size() + padding);
     uLongf packed = compressBound(raw.size());
     Bytes z(packed);
     compress2(z.data(), &packed, raw.data(), raw.size(), 9);
     z.resize(packed);
-    Chunk(png, "IDAT", z);
-    Chunk(png, "IEND", {});
-    return png;
+    return MakePngOfData(width, height, depth, colourType, z, before);
 }

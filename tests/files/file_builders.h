@@ -57,6 +57,10 @@ int GetLE16(const Bytes& b, size_t at);
 
 // A small valid PNG (uncompressed deflate) of a solid colour.
 Bytes MakeSolidPng(int width, int height, DWORD rgba);
+// A PNG of that header with the zlib data given as its one data chunk, and the chunks given
+// between the header and the data.
+Bytes MakePngOfData(DWORD width, DWORD height, int depth, int colourType, const Bytes& zlib,
+                    const std::vector<std::pair<std::string, Bytes>>& before = {});
 // A PNG of the filtered rows given (each led by its filter byte), compressed by zlib, with
 // the chunks given between the header and the data, and that many more zero bytes after the
 // rows inside the compressed data.

@@ -35,7 +35,6 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string LinuxPath(const std::wstring& path);
 bool RunLinuxCommandFor(const std::string& command, const std::wstring& path, bool made);
 
 void RemoveFolder(const std::wstring& folder) {
@@ -133,16 +132,6 @@ std::vector<BYTE> MakeCabinet(const std::vector<std::pair<std::string, std::stri
     cabinet.insert(cabinet.end(), files.begin(), files.end());
     cabinet.insert(cabinet.end(), data.begin(), data.end());
     return cabinet;
-}
-
-std::string LinuxPath(const std::wstring& path) {
-    typedef char*(CDECL * ToUnix)(const WCHAR*);
-    ToUnix toUnix =
-        (ToUnix)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
-    std::string result = name ? name : "";
-    if (name) HeapFree(GetProcessHeap(), 0, name);
-    return result;
 }
 
 // A shell command on the Linux side, until the path it makes or removes is there or gone
