@@ -22,9 +22,11 @@ std::vector<HWND> BoxesToAnswer;
 
 UINT DetectIcon(HWND box) {
     HWND iconControl = GetDlgItem(box, 0x0440);
-    if (!iconControl) return 0;
+    if (!iconControl)
+        return 0;
     HICON icon = (HICON)SendMessageW(iconControl, STM_GETICON, 0, 0);
-    if (!icon) return 0;
+    if (!icon)
+        return 0;
     struct {
         LPCWSTR id;
         UINT flag;
@@ -33,12 +35,14 @@ UINT DetectIcon(HWND box) {
                  {IDI_HAND, MB_ICONHAND},
                  {IDI_ASTERISK, MB_ICONASTERISK}};
     for (auto& i : icons)
-        if (LoadIconW(nullptr, i.id) == icon) return i.flag;
+        if (LoadIconW(nullptr, i.id) == icon)
+            return i.flag;
     return 0;
 }
 
 std::wstring WindowText(HWND window) {
-    if (!window) return L"";
+    if (!window)
+        return L"";
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, 1024);
     return text;
@@ -55,7 +59,8 @@ void RecordBox(HWND box) {
     static const int ids[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
     for (int id : ids) {
         HWND button = GetDlgItem(box, id);
-        if (button && (GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE)) seen.buttons.push_back(id);
+        if (button && (GetWindowLongW(button, GWL_STYLE) & WS_VISIBLE))
+            seen.buttons.push_back(id);
     }
     Seen.push_back(seen);
 }
@@ -78,7 +83,8 @@ void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR timer, DWORD) {
     std::vector<HWND> boxes;
     boxes.swap(BoxesToAnswer);
     for (HWND box : boxes) {
-        if (!IsWindow(box)) continue;
+        if (!IsWindow(box))
+            continue;
         RecordBox(box);
         if (Answers.empty()) {
             CloseUnexpected(box);
@@ -121,7 +127,8 @@ class BoxListener : public testing::EmptyTestEventListener {
         Seen.clear();
     }
     void OnTestEnd(const testing::TestInfo&) override {
-        if (!Answers.empty()) ADD_FAILURE() << Answers.size() << " expected box(es) never appeared";
+        if (!Answers.empty())
+            ADD_FAILURE() << Answers.size() << " expected box(es) never appeared";
         Answers.clear();
     }
 };
@@ -168,30 +175,18 @@ void InstallBoxAnswerer() {
     WatchForUnansweredBoxes();
 }
 
-void WatchForUnansweredBoxes() {
-    SetTimer(nullptr, 0, 500, WatchBoxes);
-}
+void WatchForUnansweredBoxes() { SetTimer(nullptr, 0, 500, WatchBoxes); }
 
-void AnswerNextBox(int buttonId) {
-    Answers.push_back({buttonId, nullptr});
-}
+void AnswerNextBox(int buttonId) { Answers.push_back({buttonId, nullptr}); }
 
 void HandleNextDialog(std::function<void(HWND)> action) {
     Answers.push_back({0, std::move(action)});
 }
 
-const std::vector<SeenBox>& SeenBoxes() {
-    return Seen;
-}
-void ClearSeenBoxes() {
-    Seen.clear();
-}
-size_t PendingAnswers() {
-    return Answers.size();
-}
-void ClearPendingAnswers() {
-    Answers.clear();
-}
+const std::vector<SeenBox>& SeenBoxes() { return Seen; }
+void ClearSeenBoxes() { Seen.clear(); }
+size_t PendingAnswers() { return Answers.size(); }
+void ClearPendingAnswers() { Answers.clear(); }
 
 void PressDialogButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
