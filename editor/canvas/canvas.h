@@ -29,7 +29,16 @@ int CreateImage(HWND window);
 void DiscardImage();
 int ResizeImage(HWND window);
 int LoadSlotImage(HWND window, int command);
+// Makes the image's mask (from the icon's AND mask when fromIcon) and turns the mode on.
 int CreateMask(HWND window, int fromIcon);
+// Paint with the mode off makes the pixels it covers opaque. The mask that paint marks: the
+// image's own, made from the icon's AND mask when the image has transparent pixels but no mask
+// of its own yet (the mode stays off); none when every pixel is opaque anyway.
+HBITMAP MaskForPainting(HWND canvas);
+// Marks opaque each pixel that `painted` (1 bit a pixel, laid out as the mask) has at 0, the
+// paint's black; or each pixel of a block placed at `pixels` (image pixels, top-down).
+void MarkPaintedOpaque(const BYTE* painted);
+void MarkBlockOpaque(const RECT* pixels);
 // Lets go of the mask and its scratch bitmap (and an undo step that holds the mask).
 void DropMask();
 // Snapshots what a stroke edits: the mask while the transparency mode has one, else the image.
@@ -44,6 +53,8 @@ void RestoreSnapshotRows(HWND window, HDC target, int top, int bottom);
 void SwapSnapshot();
 // Drops the undo history, so the next Undo or Redo has nothing to exchange.
 void DropUndoHistory();
+// The same when the undo step holds the mask (alone or with the image): the mask is going.
+void DropUndoHistoryOfMask();
 // The main window's Undo (31) and Redo (32) commands.
 void UndoCommand();
 void RedoCommand();

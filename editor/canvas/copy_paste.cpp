@@ -132,7 +132,9 @@ static void ShowBlock(HWND canvas, int scale) {
 // Writes the block into the image at PastePos, clipped to the image, as one undo step.
 static void PlaceBlock(HWND canvas) {
     // The undo step holds the colour image, which the block changes, even while the
-    // Opaque/Transparency mode has the strokes editing the mask.
+    // Opaque/Transparency mode has the strokes editing the mask. With the mode off the block
+    // is paint too, and makes its pixels opaque: the mask is there before the snapshot.
+    bool marksMask = !TransparencyMode && MaskForPainting(canvas);
     TakeImageSnapshot(canvas);
     RECT image = {0, 0, CanvasWidth, CanvasHeight};
     RECT block = {PastePos.x, PastePos.y, PastePos.x + BlockWidth(), PastePos.y + BlockHeight()};
@@ -147,6 +149,7 @@ static void PlaceBlock(HWND canvas) {
                   DIB_RGB_COLORS, SRCCOPY);
     SelectObject(memory, previous);
     DeleteDC(memory);
+    if (marksMask) MarkBlockOpaque(&part);
 }
 
 void ShowPaste(HWND canvas, int scale) {

@@ -1,5 +1,6 @@
 // The stroke: what a press, the moves and the release draw with each tool. The drawing
 // objects and device contexts of a stroke live from the press to the release.
+#include "canvas/bitmaps.h"
 #include "canvas/canvas.h"
 #include "base/editor_state.h"
 #include "files/files.h"
@@ -25,6 +26,16 @@ static bool StrokeOwnsBrush;
 static HGDIOBJ PreviousBitmap;
 static HGDIOBJ PreviousPen;
 static HGDIOBJ PreviousBrush;
+
+// Where a stroke on the image paints, 1 bit a pixel laid out as the mask, black (0) where the
+// paint fell; kept only while the image has a mask for the paint to make opaque. The pen's
+// lines are drawn into it as they go, a figure once at the release.
+static HBITMAP PaintedBitmap;
+static BYTE* PaintedBits;
+static BITMAPINFO* PaintedInfo;
+static HDC PaintedDC;
+static HPEN PaintedPen;
+static HGDIOBJ PaintedPrevious[3]; // bitmap, pen, brush
 
 // The stylus point in client coordinates, negatives (outside a captured stroke) set to 0. A
 // point carries 16 bits a side, which wrap past 32767 (dragged beyond a large canvas's far
@@ -69,7 +80,39 @@ static bool ChooseDrawingObjects(int tool) {
     return StrokePen && StrokeBrush;
 }
 
+static void FreePaintedObjects() {
+    if (PaintedDC) {
+        for (HGDIOBJ previous : PaintedPrevious)
+            if (previous) SelectObject(PaintedDC, previous);
+        DeleteDC(PaintedDC);
+    }
+    if (PaintedPen) DeleteObject(PaintedPen);
+    FreeBitmap(&PaintedBitmap, &PaintedBits, &PaintedInfo);
+    PaintedDC = nullptr;
+    PaintedPen = nullptr;
+    PaintedPrevious[0] = PaintedPrevious[1] = PaintedPrevious[2] = nullptr;
+}
+
+// The record of where the stroke paints, blank, drawn with the stroke's line width; false
+// when it could not be made.
+static bool TakePaintedObjects(HWND canvas, int tool) {
+    if (!MaskInfo) return false;
+    PaintedBitmap = MakeBitmap(canvas, L"StrokePress", 1, InfoWidth(MaskInfo),
+                               InfoHeight(MaskInfo), nullptr, 0, &PaintedInfo, &PaintedBits);
+    if (!PaintedBitmap) return false;
+    FillMemory(PaintedBits, InfoPixelBytes(PaintedInfo), 0xFF);
+    PaintedDC = CreateCompatibleDC(StrokeWindowDC);
+    PaintedPen = CreatePen(PS_SOLID, LineWidth, 0);
+    if (!PaintedDC || !PaintedPen) return false;
+    PaintedPrevious[0] = SelectObject(PaintedDC, PaintedBitmap);
+    PaintedPrevious[1] = SelectObject(PaintedDC, PaintedPen);
+    PaintedPrevious[2] =
+        SelectObject(PaintedDC, GetStockObject(HollowTool(tool) ? NULL_BRUSH : BLACK_BRUSH));
+    return PaintedPrevious[0] && PaintedPrevious[1] && PaintedPrevious[2];
+}
+
 static void FreeStrokeObjects(HWND canvas) {
+    FreePaintedObjects();
     if (StrokeMemoryDC) {
         if (PreviousPen) SelectObject(StrokeMemoryDC, PreviousPen);
         if (PreviousBrush) SelectObject(StrokeMemoryDC, PreviousBrush);
@@ -117,12 +160,12 @@ static RECT CellsBetween(POINT a, POINT b, int reach) {
     return r;
 }
 
-static void DrawFigure(POINT from, POINT to) {
-    SetROP2(StrokeMemoryDC, R2_COPYPEN);
+static void DrawFigure(HDC dc, POINT from, POINT to) {
+    SetROP2(dc, R2_COPYPEN);
     if (StrokeTool == TOOL_RECT || StrokeTool == TOOL_FILLRECT)
-        Rectangle(StrokeMemoryDC, from.x, from.y, to.x, to.y);
+        Rectangle(dc, from.x, from.y, to.x, to.y);
     else
-        Ellipse(StrokeMemoryDC, from.x, from.y, to.x, to.y);
+        Ellipse(dc, from.x, from.y, to.x, to.y);
 }
 
 // The cells well inside a figure from `from` to `to`, which its pen does not reach: the
@@ -175,7 +218,7 @@ static void MoveFigure(HWND canvas, POINT pixel) {
     } else {
         SetRectEmpty(&same);
     }
-    DrawFigure(anchor, pixel);
+    DrawFigure(StrokeMemoryDC, anchor, pixel);
     FigureCells = box;
     FigureInsideCells = inside;
     MarkCellsAround(&changed, &same);
@@ -192,10 +235,13 @@ void StrokePress(HWND canvas, LPARAM lParam, int scale) {
     // Nothing to draw on: no image yet, or the mask mode without a mask.
     if (!ImageBitmap || (tool != TOOL_COPYRECT && TransparencyMode && !MaskBitmap)) return;
     StrokeTool = tool;
+    // Paint on the image makes what it covers opaque: the mask it marks must be there before
+    // the snapshot, which takes it with the image.
+    bool marksMask = tool != TOOL_COPYRECT && !TransparencyMode && MaskForPainting(canvas);
     // Before the bitmap goes into the stroke's memory device context: a bitmap can be
     // selected into one context only, and the snapshot has to copy it.
     TakeSnapshot(canvas);
-    if (!TakeStrokeObjects(canvas, tool)) {
+    if (!TakeStrokeObjects(canvas, tool) || (marksMask && !TakePaintedObjects(canvas, tool))) {
         FreeStrokeObjects(canvas);
         return;
     }
@@ -204,7 +250,10 @@ void StrokePress(HWND canvas, LPARAM lParam, int scale) {
     POINT pixel = PixelOf(point);
     StrokeActive = 1;
     SetCapture(canvas);
-    if (tool == TOOL_PEN) MoveToEx(StrokeMemoryDC, pixel.x, pixel.y, nullptr);
+    if (tool == TOOL_PEN) {
+        MoveToEx(StrokeMemoryDC, pixel.x, pixel.y, nullptr);
+        if (PaintedDC) MoveToEx(PaintedDC, pixel.x, pixel.y, nullptr);
+    }
     StrokeAnchor = point;
     StrokePixel = pixel;
     SetRectEmpty(&FigureCells);
@@ -222,6 +271,7 @@ void StrokeMove(HWND canvas, LPARAM lParam) {
         // A line to the pixel the pen stands on draws nothing.
         if (pixel.x != StrokePixel.x || pixel.y != StrokePixel.y || PenReach()) {
             LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+            if (PaintedDC) LineTo(PaintedDC, pixel.x, pixel.y);
             RECT line = CellsBetween(StrokePixel, pixel, PenReach());
             MarkCellsChanged(line.left, line.top, line.right, line.bottom);
         }
@@ -243,15 +293,20 @@ void StrokeRelease(HWND canvas, LPARAM lParam) {
     StrokePoint = point;
     if (StrokeTool == TOOL_PEN) {
         LineTo(StrokeMemoryDC, pixel.x, pixel.y);
+        if (PaintedDC) LineTo(PaintedDC, pixel.x, pixel.y);
         // A line ends before its end point, so a stroke ending where it began sets that cell.
-        if (pixel.x == anchor.x && pixel.y == anchor.y)
+        if (pixel.x == anchor.x && pixel.y == anchor.y) {
             SetPixel(StrokeMemoryDC, anchor.x, anchor.y,
                      TransparencyMode ? MaskPixelColor : LineColor);
+            if (PaintedDC) SetPixel(PaintedDC, anchor.x, anchor.y, 0);
+        }
     } else if (StrokeTool == TOOL_COPYRECT) {
         SelectRelease(canvas, anchor, pixel);
     } else {
-        DrawFigure(anchor, pixel);
+        DrawFigure(StrokeMemoryDC, anchor, pixel);
+        if (PaintedDC) DrawFigure(PaintedDC, anchor, pixel);
     }
+    if (PaintedDC) MarkPaintedOpaque(PaintedBits);
     // The release is repainted whole: it may place a floating block or drop the selection.
     MarkAllCellsChanged();
     RepaintCanvas(canvas, StrokeWindowDC, StrokeScale);

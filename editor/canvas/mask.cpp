@@ -38,7 +38,7 @@ void FreeMaskPair(MaskPair* pair) {
 }
 
 void DropMask() {
-    if (UndoHoldsMask) DropUndoHistory();
+    DropUndoHistoryOfMask();
     FreeBitmap(&MaskBitmap, &MaskBits, &MaskInfo);
     FreeBitmap(&CompositeBitmap, &CompositeBits, &CompositeInfo);
 }
@@ -50,7 +50,8 @@ void InstallMaskPair(const MaskPair* pair) {
     CompositeInfo = pair->ScratchInfo;
 }
 
-int CreateMask(HWND window, int fromIcon) {
+// The image's mask, from the icon's AND mask or every pixel opaque, without the mode.
+static int MakeMask(HWND window, int fromIcon) {
     if (!ImageBitmap || !ImageBits || !ImageInfo) return 0;
     int width = InfoWidth(ImageInfo), height = InfoHeight(ImageInfo);
     MaskPair pair;
@@ -62,6 +63,45 @@ int CreateMask(HWND window, int fromIcon) {
     if (fromIcon && slot.AndMask && slot.Dib && slot.Width == width && slot.Height == height)
         CopyMemory(pair.MaskBits, slot.AndMask, InfoPixelBytes(pair.MaskInfo));
     InstallMaskPair(&pair);
+    return 1;
+}
+
+int CreateMask(HWND window, int fromIcon) {
+    if (!MakeMask(window, fromIcon)) return 0;
     TransparencyMode = 1;
     return 1;
+}
+
+// ---- Paint makes what it covers opaque ------------------------------------------------------
+// Colour painted with the mode off is what the user sees: the file must hold it opaque, not
+// under a mask that still calls the pixel transparent.
+
+HBITMAP MaskForPainting(HWND canvas) {
+    if (!ImageInfo) return nullptr;
+    if (MaskBitmap && MaskBits && MaskInfo && InfoWidth(MaskInfo) == InfoWidth(ImageInfo) &&
+        InfoHeight(MaskInfo) == InfoHeight(ImageInfo))
+        return MaskBitmap;
+    // An icon's image without a mask of its own yet is written with the mask it was opened
+    // with; the paint goes into a copy of that one.
+    if (DocumentKind != DOCUMENT_ICON_FILE || !IconHasTransparency) return nullptr;
+    return MakeMask(canvas, 1) ? MaskBitmap : nullptr;
+}
+
+void MarkPaintedOpaque(const BYTE* painted) {
+    if (!MaskBits || !MaskInfo || !painted) return;
+    GdiFlush(); // the drawing calls may still hold back pixels of the mask or of `painted`
+    size_t bytes = InfoPixelBytes(MaskInfo);
+    for (size_t i = 0; i < bytes; i++)
+        MaskBits[i] &= painted[i];
+}
+
+void MarkBlockOpaque(const RECT* pixels) {
+    if (!MaskBits || !MaskInfo) return;
+    GdiFlush();
+    int width = InfoWidth(MaskInfo), height = InfoHeight(MaskInfo);
+    for (int y = pixels->top < 0 ? 0 : pixels->top; y < pixels->bottom && y < height; y++) {
+        BYTE* row = RowOf(MaskInfo, MaskBits, y);
+        for (int x = pixels->left < 0 ? 0 : pixels->left; x < pixels->right && x < width; x++)
+            SetIndexAt(row, 1, x, 0);
+    }
 }

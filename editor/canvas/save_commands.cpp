@@ -28,7 +28,17 @@ int SaveImageAsBitmap(HWND canvas) {
     return WriteImageAsBitmap(canvas);
 }
 
+// A bitmap written under an icon's name would take the place of the icon there, mask and
+// every other image with it: it is written only when the user says so.
+static bool BitmapNameAgreed(HWND canvas) {
+    if (!HasIconFileName(DocumentPath)) return true;
+    WCHAR text[576];
+    FormatWithName(text, 576, L"Write a bitmap, not an icon, into %s?", DocumentTitle);
+    return MessageBoxW(canvas, text, DocumentPath, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 int WriteImageAsBitmap(HWND canvas) {
+    if (!BitmapNameAgreed(canvas)) return 0;
     ImageToWrite image;
     CanvasImageToWrite(false, &image);
     if (!WriteDib(canvas, DocumentPath, &image)) {

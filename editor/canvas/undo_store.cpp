@@ -1,5 +1,6 @@
 // The one-step undo store: a snapshot of what a stroke edits (the mask in the Opaque/
-// Transparency mode, else the image), exchanged with it by Undo and Redo.
+// Transparency mode, else the image and, when the image has one, its mask, which paint makes
+// opaque), exchanged with it by Undo and Redo.
 #include "canvas/bitmaps.h"
 #include "canvas/canvas.h"
 #include "base/editor_state.h"
@@ -7,6 +8,10 @@
 static HBITMAP UndoBitmap;
 static BYTE* UndoBits;
 static BITMAPINFO* UndoInfo;
+// The mask taken with a snapshot of the image, none when the image had no mask.
+static HBITMAP UndoMaskBitmap;
+static BYTE* UndoMaskBits;
+static BITMAPINFO* UndoMaskInfo;
 int UndoAvailable;
 int RedoAvailable;
 int UndoHoldsMask;
@@ -16,6 +21,11 @@ void DropUndoHistory() {
     RedoAvailable = 0;
     UndoHoldsMask = 0;
     FreeBitmap(&UndoBitmap, &UndoBits, &UndoInfo);
+    FreeBitmap(&UndoMaskBitmap, &UndoMaskBits, &UndoMaskInfo);
+}
+
+void DropUndoHistoryOfMask() {
+    if (UndoHoldsMask || UndoMaskBitmap) DropUndoHistory();
 }
 
 // The bitmap a snapshot of the mask or of the image belongs to.
@@ -26,10 +36,29 @@ static bool SubjectExists(int mask) {
     return mask ? MaskBitmap && MaskBits && MaskInfo : ImageBitmap && ImageBits && ImageInfo;
 }
 
+static bool MaskMatchesImage() {
+    return SubjectExists(1) && SubjectExists(0) && InfoWidth(MaskInfo) == InfoWidth(ImageInfo) &&
+           InfoHeight(MaskInfo) == InfoHeight(ImageInfo);
+}
+
 // The store holds a snapshot that may be exchanged with what it was taken from.
 static bool StoreMatchesSubject() {
     return UndoBitmap && UndoBits && UndoInfo && SubjectExists(UndoHoldsMask) &&
-           SameLayout(UndoInfo, SubjectInfo(UndoHoldsMask));
+           SameLayout(UndoInfo, SubjectInfo(UndoHoldsMask)) &&
+           (!UndoMaskBitmap || (SubjectExists(1) && SameLayout(UndoMaskInfo, MaskInfo)));
+}
+
+// A snapshot bitmap laid out as the subject, made when the one there is not; false when
+// memory is lacking.
+static bool SnapshotBitmapFor(HWND window, BITMAPINFO* subject, HBITMAP* bitmap, BYTE** bits,
+                              BITMAPINFO** info) {
+    if (*bitmap && SameLayout(*info, subject)) return true;
+    FreeBitmap(bitmap, bits, info);
+    int bitCount = InfoBitCount(subject);
+    *bitmap = MakeBitmap(window, L"TakeSnapshot", bitCount, InfoWidth(subject),
+                         InfoHeight(subject), InfoTable(subject), TableEntries(bitCount), info,
+                         bits);
+    return *bitmap != nullptr;
 }
 
 static int SnapshotOf(HWND window, int mask) {
@@ -39,20 +68,17 @@ static int SnapshotOf(HWND window, int mask) {
     }
     BITMAPINFO* subject = SubjectInfo(mask);
     if (UndoBitmap && (UndoHoldsMask != mask || !SameLayout(UndoInfo, subject))) DropUndoHistory();
-    if (!UndoBitmap) {
-        UndoAvailable = RedoAvailable = 0;
-        int bitCount = InfoBitCount(subject);
-        BITMAPINFO* info;
-        BYTE* bits;
-        HBITMAP bitmap =
-            MakeBitmap(window, L"TakeSnapshot", bitCount, InfoWidth(subject), InfoHeight(subject),
-                       InfoTable(subject), TableEntries(bitCount), &info, &bits);
-        if (!bitmap) return 0;
-        UndoBitmap = bitmap;
-        UndoBits = bits;
-        UndoInfo = info;
+    // Paint on the image may make pixels opaque: their mask goes back with their colour.
+    bool withMask = !mask && MaskMatchesImage();
+    if (!SnapshotBitmapFor(window, subject, &UndoBitmap, &UndoBits, &UndoInfo) ||
+        (withMask &&
+         !SnapshotBitmapFor(window, MaskInfo, &UndoMaskBitmap, &UndoMaskBits, &UndoMaskInfo))) {
+        DropUndoHistory();
+        return 0;
     }
+    if (!withMask) FreeBitmap(&UndoMaskBitmap, &UndoMaskBits, &UndoMaskInfo);
     CopyMemory(UndoBits, mask ? MaskBits : ImageBits, InfoPixelBytes(subject));
+    if (withMask) CopyMemory(UndoMaskBits, MaskBits, InfoPixelBytes(MaskInfo));
     UndoHoldsMask = mask;
     UndoAvailable = 1;
     RedoAvailable = 0;
@@ -110,6 +136,11 @@ void SwapSnapshot() {
         Exchange(ImageBitmap, UndoBitmap);
         Exchange(ImageBits, UndoBits);
         Exchange(ImageInfo, UndoInfo);
+    }
+    if (UndoMaskBitmap) {
+        Exchange(MaskBitmap, UndoMaskBitmap);
+        Exchange(MaskBits, UndoMaskBits);
+        Exchange(MaskInfo, UndoMaskInfo);
     }
 }
 

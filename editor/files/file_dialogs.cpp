@@ -60,6 +60,15 @@ const WCHAR* FileNameOf(const WCHAR* path) {
     return name;
 }
 
+static bool EndsWith(const WCHAR* path, const WCHAR* ending) {
+    int length = lstrlenW(path), endingLength = lstrlenW(ending);
+    return length >= endingLength && lstrcmpiW(path + length - endingLength, ending) == 0;
+}
+
+bool HasIconFileName(const WCHAR* path) {
+    return path && (EndsWith(path, L".ico") || EndsWith(path, L".cur"));
+}
+
 // A dialog that reports success must have left a name, ended within the buffer; the file
 // title is filled from it when the dialog left it empty.
 static bool TakeChosenName(WCHAR* path, WCHAR* title) {

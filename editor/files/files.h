@@ -185,6 +185,11 @@ struct PngHeader {
     int ColourType; // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
 };
 bool IsPngData(const BYTE* data, size_t size);
+// Where the PNG's whole chunks end within the bytes present (just past the end chunk when it
+// is there); and whether the walk over them stopped for good: at the end chunk, or at a chunk
+// whose check value is wrong.
+size_t PngChunksEnd(const BYTE* data, size_t size);
+bool PngEnded(const BYTE* data, size_t size);
 // The header chunk's fields; false when the data does not start as a PNG does.
 bool ReadPngHeader(const BYTE* data, size_t size, PngHeader* header);
 // Decodes a PNG of any colour type, bit depth and interlacing into the 32-bit normalised
@@ -322,6 +327,8 @@ bool RunOpenDialog(HWND owner, WCHAR* directory, WCHAR* path, WCHAR* title);
 bool RunSaveDialog(HWND owner, WCHAR* path, WCHAR* title);
 // The file's own name: what follows the path's last folder or drive.
 const WCHAR* FileNameOf(const WCHAR* path);
+// The name is an icon's or a cursor's (ends in .ico or .cur, in any case).
+bool HasIconFileName(const WCHAR* path);
 bool ShowOpenDialog(OPENFILENAMEW* record);
 // The ANSI form of a name, in a buffer of the file dialogs' own; none when the code page cannot
 // hold the name exactly (or it does not fit), so the caller must open the file through its wide

@@ -4,6 +4,7 @@
 #include "files/files.h"
 #include <cstdlib>
 #include <cstring>
+#include <zlib.h>
 
 static const BYTE PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
@@ -46,19 +47,108 @@ static DWORD Crc(const BYTE* bytes, size_t count) {
     return c ^ 0xFFFFFFFFu;
 }
 
-// Every chunk up to the end chunk must lie inside the data with its check value right: the
-// codecs pass over some damage (a wrong check value, a missing end) without a word.
-static bool ChunksSound(const BYTE* data, size_t size) {
-    size_t at = 8;
-    while (size - at >= 12) {
+// The chunks of the bytes present, walked from the signature: where the last whole chunk
+// ends (the end chunk's end when there is one) and whether a check value was wrong, where
+// the walk stops.
+struct ChunkWalk {
+    size_t End;
+    bool Ended;    // the end chunk was reached
+    bool WrongCrc; // a whole chunk had a wrong check value
+};
+
+static ChunkWalk WalkChunks(const BYTE* data, size_t size) {
+    ChunkWalk walk = {8, false, false};
+    if (!IsPngData(data, size)) return walk;
+    while (size - walk.End >= 12) {
+        DWORD length = ReadBE32(data + walk.End);
+        if (length > size - walk.End - 12) break; // cut short: not a whole chunk
+        const BYTE* type = data + walk.End + 4;
+        if (Crc(type, 4 + (size_t)length) != ReadBE32(type + 4 + length)) {
+            walk.WrongCrc = true;
+            break;
+        }
+        walk.End += 12 + (size_t)length;
+        if (memcmp(type, "IEND", 4) == 0) {
+            walk.Ended = true;
+            break;
+        }
+    }
+    return walk;
+}
+
+size_t PngChunksEnd(const BYTE* data, size_t size) {
+    return WalkChunks(data, size).End;
+}
+
+bool PngEnded(const BYTE* data, size_t size) {
+    ChunkWalk walk = WalkChunks(data, size);
+    return walk.Ended || walk.WrongCrc;
+}
+
+// The image data chunks, up to `end`, hold one whole compressed stream: it ends, and its own
+// check value is right.
+static bool ImageDataWhole(const BYTE* data, size_t end) {
+    z_stream stream = {};
+    if (inflateInit(&stream) != Z_OK) return false;
+    BYTE scratch[32768]; // the pixels are not kept: only the stream's end counts
+    int result = Z_OK;
+    for (size_t at = 8; at < end && result == Z_OK;) {
         DWORD length = ReadBE32(data + at);
-        if (length > size - at - 12) return false;
-        const BYTE* type = data + at + 4;
-        if (Crc(type, 4 + (size_t)length) != ReadBE32(type + 4 + length)) return false;
-        if (memcmp(type, "IEND", 4) == 0) return true;
+        if (memcmp(data + at + 4, "IDAT", 4) == 0) {
+            stream.next_in = (Bytef*)(data + at + 8);
+            stream.avail_in = length;
+            do {
+                stream.next_out = scratch;
+                stream.avail_out = sizeof scratch;
+                result = inflate(&stream, Z_NO_FLUSH);
+            } while (result == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0));
+            if (result == Z_BUF_ERROR) result = Z_OK; // the chunk was used up
+        }
         at += 12 + (size_t)length;
     }
-    return false;
+    inflateEnd(&stream);
+    return result == Z_STREAM_END;
+}
+
+// Every whole chunk must have its check value right; the end chunk may be missing (browsers
+// show such an image) only when the image data is whole. The codecs pass over some damage (a
+// wrong check value, data cut short) without a word.
+static bool ChunksSound(const BYTE* data, size_t size) {
+    ChunkWalk walk = WalkChunks(data, size);
+    if (walk.WrongCrc) return false;
+    return walk.Ended || ImageDataWhole(data, walk.End);
+}
+
+static const BYTE EndChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+
+// The PNG as the codec is given it: its whole chunks, with the end chunk put back when it is
+// missing (the codecs may refuse a PNG without one). *copy is the data itself or, when made,
+// a block from malloc the caller frees.
+static bool WithEndChunk(const BYTE* data, size_t size, const BYTE** whole, size_t* wholeSize,
+                         BYTE** copy) {
+    *copy = nullptr;
+    *whole = data;
+    *wholeSize = size;
+    ChunkWalk walk = WalkChunks(data, size);
+    if (walk.Ended) return true;
+    *copy = (BYTE*)malloc(walk.End + sizeof EndChunk);
+    if (!*copy) return false;
+    memcpy(*copy, data, walk.End);
+    memcpy(*copy + walk.End, EndChunk, sizeof EndChunk);
+    *whole = *copy;
+    *wholeSize = walk.End + sizeof EndChunk;
+    return true;
+}
+
+static PngProblem ReadWholePngPixels(const BYTE* data, size_t size, int width, int height,
+                                     bool deep, BYTE* pixels) {
+    const BYTE* whole;
+    size_t wholeSize;
+    BYTE* copy;
+    if (!WithEndChunk(data, size, &whole, &wholeSize, &copy)) return PNG_NO_MEMORY;
+    PngProblem problem = ReadPngPixels(whole, wholeSize, width, height, deep, pixels);
+    free(copy);
+    return problem;
 }
 
 // The sizes a decoded image may have: what a DIB and the canvas can hold, and no more memory
@@ -93,18 +183,23 @@ static bool FlipRows(BYTE* pixels, size_t stride, int height) {
 PngProblem DecodeIconPng(const BYTE* data, size_t size, BYTE** image) {
     *image = nullptr;
     PngHeader header;
-    if (PngProblem problem = CheckPng(data, size, &header)) return problem;
+    if (!ReadPngHeader(data, size, &header)) return PNG_DAMAGED;
+    // The data is measured first: the chunk checks inflate a stream that lacks its end chunk.
     BYTE* prepared;
     size_t preparedSize;
     if (PngProblem problem = PrepareImageData(data, size, &header, &prepared, &preparedSize))
         return problem;
+    if (PngProblem problem = CheckPng(data, size, &header)) {
+        free(prepared);
+        return problem;
+    }
     int width = (int)header.Width, height = (int)header.Height;
     size_t stride = (size_t)width * 4, maskStride = DibStride(width, 1);
     BYTE* block = (BYTE*)calloc(1, 40 + (stride + maskStride) * height);
     PngProblem problem = PNG_NO_MEMORY;
     if (block)
-        problem = ReadPngPixels(prepared ? prepared : data, prepared ? preparedSize : size, width,
-                                height, false, block + 40);
+        problem = ReadWholePngPixels(prepared ? prepared : data, prepared ? preparedSize : size,
+                                     width, height, false, block + 40);
     free(prepared);
     if (!block) return problem;
     BYTE* pixels = block + 40;
@@ -195,8 +290,8 @@ static PngProblem ReadOriginal(const BYTE* png, size_t size, Original* original)
     original->Deep = (WORD*)malloc(bytes);
     if (!original->Deep) return PNG_NO_MEMORY;
     // A codec that cannot give the 16-bit samples leaves the 8-bit ones, widened.
-    if (ReadPngPixels(png, size, (int)header.Width, (int)header.Height, true,
-                      (BYTE*)original->Deep) != PNG_OK) {
+    if (ReadWholePngPixels(png, size, (int)header.Width, (int)header.Height, true,
+                           (BYTE*)original->Deep) != PNG_OK) {
         free(original->Deep);
         original->Deep = nullptr;
     }

@@ -67,6 +67,33 @@ static void ParseEntry(const BYTE* bytes, bool cursor, IconEntry* e) {
     if (e->wPlanes == 0 && !cursor) e->wPlanes = 1;
 }
 
+// A PNG image whose directory size falls short of its own chunks, which run on whole in the
+// file, is read to where they end (never past the file), as other programs read it.
+static bool ReadRestOfPng(FILE* file, size_t length, IconEntry* e, bool* noMemory) {
+    size_t available = length - e->dwImageOffset;
+    if (!IsPngImage(e) || PngEnded(e->ImageData, e->dwBytesInRes) ||
+        available <= e->dwBytesInRes)
+        return true;
+    if (available > MAX_IMAGE_BYTES) available = MAX_IMAGE_BYTES;
+    BYTE* all = (BYTE*)malloc(available);
+    *noMemory = !all;
+    if (!all || fseek(file, (long)e->dwImageOffset, SEEK_SET) != 0 ||
+        !ReadPieces(file, all, available)) {
+        free(all);
+        return false;
+    }
+    size_t end = PngChunksEnd(all, available);
+    if (end <= e->dwBytesInRes) {
+        free(all);
+        return true;
+    }
+    BYTE* kept = (BYTE*)realloc(all, end);
+    free(e->ImageData);
+    e->ImageData = kept ? kept : all;
+    e->dwBytesInRes = (DWORD)end;
+    return true;
+}
+
 // Reads every image at its place in the file. Images may not overlap the directory, run
 // past the end of the file, or add up to more than the file holds.
 static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int count,
@@ -82,7 +109,8 @@ static bool ReadIconImages(FILE* file, size_t length, IconEntry* entries, int co
         e->ImageData = (BYTE*)calloc(1, e->dwBytesInRes);
         *noMemory = !e->ImageData;
         if (!e->ImageData || fseek(file, (long)e->dwImageOffset, SEEK_SET) != 0 ||
-            !ReadPieces(file, e->ImageData, e->dwBytesInRes))
+            !ReadPieces(file, e->ImageData, e->dwBytesInRes) ||
+            !ReadRestOfPng(file, length, e, noMemory))
             return false;
     }
     return true;

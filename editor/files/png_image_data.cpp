@@ -57,7 +57,7 @@ unsigned long long PngDecodingBytes(const PngHeader* header) {
     // The codec holds the stored rows whole (at least a byte a pixel once unpacked); beside
     // them the decoded image, 32-bit, and its mask.
     unsigned long long stored = height * ((width * (bits < 8 ? 8 : bits) + 7) / 8);
-    return stored + 40 + (width * 4 + DibStride((int)width, 1)) * height;
+    return stored + 40 + (width * 4 + (width + 31) / 32 * 4) * height;
 }
 
 // Calls each chunk of the data in turn (length, type, data) until the end chunk, the end
@@ -157,6 +157,8 @@ PngProblem PrepareImageData(const BYTE* data, size_t size, const PngHeader* head
     *prepared = nullptr;
     *preparedSize = 0;
     int bits = StoredBitsPerPixel(header);
+    if (header->Width == 0 || header->Height == 0) return PNG_DAMAGED;
+    if (header->Width > 32767 || header->Height > 32767) return PNG_TOO_LARGE;
     if (bits == 0 || data[8 + 8 + 10] != 0 || data[8 + 8 + 11] != 0 || data[8 + 8 + 12] > 1)
         return PNG_DAMAGED; // compression, filter and interlace methods: one of each defined
     if (PngDecodingBytes(header) > MAX_IMAGE_BYTES) return PNG_TOO_LARGE;

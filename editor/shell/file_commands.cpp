@@ -108,11 +108,6 @@ LRESULT OpenIconCommand(HWND window) {
     return OpenIcon(window, nullptr);
 }
 
-static bool EndsWith(const WCHAR* path, const WCHAR* ending) {
-    int length = lstrlenW(path), endingLength = lstrlenW(ending);
-    return length >= endingLength && lstrcmpiW(path + length - endingLength, ending) == 0;
-}
-
 LRESULT OpenNamedFile(HWND window, const WCHAR* path) {
     if (!path || !path[0]) return 0; // an empty name would bring up the dialog instead
     // A device is never read (a serial port would keep the program waiting for good), nor
@@ -121,7 +116,7 @@ LRESULT OpenNamedFile(HWND window, const WCHAR* path) {
         ReportUnopenableName(window, path);
         return 0;
     }
-    if (EndsWith(path, L".ico") || EndsWith(path, L".cur")) return OpenIcon(window, path);
+    if (HasIconFileName(path)) return OpenIcon(window, path);
     return OpenBitmap(window, path);
 }
 

@@ -21,11 +21,10 @@ int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, con
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption) {
     // A stroke still under way (a drop or a close while the stylus is down) is a change too.
     AbandonStroke(ImageWindows[0]);
-    int command = 0;
-    switch (LOWORD(DocumentKind)) {
-    case DOCUMENT_FORMAT_BITMAP: command = CMD_SAVE_BITMAP; break;
-    case DOCUMENT_FORMAT_ICON: command = CMD_SAVE_ICON; break;
-    }
+    // Yes saves as Ctrl+S does: in the form of the file the picture came from or was last
+    // saved to (an icon keeps its images and mask), a picture never saved through the Save
+    // As of its kind.
+    int command = LOWORD(DocumentKind) ? CMD_SAVE : 0;
     if (!Modified) return 1;
     // Only a clear Yes (and a save that worked) or No goes ahead: a prompt that could not
     // be shown must not let the picture go unsaved.

@@ -2,6 +2,9 @@
 // every stylus move.
 #include "canvas/canvas.h"
 #include "canvas_fixture.h"
+#include "file_builders.h"
+#include "files/files.h"
+#include "resources/resource_ids.h"
 #include "base/editor_state.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
@@ -102,4 +105,50 @@ TEST_F(Monitors, ShowTheImageAtActualAndHalfSizeFollowingStrokesAndThroughTheMas
         }
         CloseCanvas();
     }
+}
+
+// Images of odd sizes opened from files: the half-size monitor shows the picture reduced to
+// half its sides rounded down, the full-size one at its own size, and past either the
+// background, in the plain view and through the mask (whose top-left 4 x 4 pixels are
+// transparent).
+TEST_F(Monitors, ShowImagesOfOddSizesOpenedFromFiles) {
+    const std::wstring folder = MakeTestFolder(L"pixmora-monitors");
+    for (SIZE size : {SIZE{15, 15}, SIZE{17, 17}, SIZE{33, 31}}) {
+        const int w = size.cx, h = size.cy;
+        SCOPED_TRACE(testing::Message() << w << " x " << h << " image");
+        IconImage image;
+        image.width = w;
+        image.height = h;
+        image.table = StandardTable16();
+        image.pixel = [](int, int) -> DWORD { return 12; }; // shows blue
+        image.transparent = [](int x, int y) { return x < 4 && y < 4; };
+        const std::wstring path = folder + L"\\odd.ico";
+        ASSERT_TRUE(WriteWholeFile(path, MakeIconFile({image})));
+        HWND canvas = OpenCanvas(16, 16, 10);
+        lstrcpyW(ImageSlots[CurrentSlot].Path, path.c_str());
+        ASSERT_TRUE(OpenIconIntoSlot(nullptr, CurrentSlot));
+        ASSERT_EQ(1, LoadSlotImage(canvas, CMD_OPEN_ICON));
+        ASSERT_EQ(w, CanvasWidth);
+        OpenMonitor(FULL, 400, 10);
+        OpenMonitor(HALF, 400, 60);
+        for (bool masked : {false, true}) {
+            SCOPED_TRACE(masked ? "through the mask" : "plain");
+            if (masked) {
+                ASSERT_EQ(1, CreateMask(canvas, 1));
+                for (HWND monitor : {ImageWindows[FULL], ImageWindows[HALF]})
+                    FullRepaint(monitor);
+            }
+            const COLORREF corner = masked ? BACKGROUND : COLOR_BLUE;
+            ExpectShown({Shown(FULL, 0, 0, corner), Shown(FULL, w - 1, h - 1, COLOR_BLUE),
+                         Shown(FULL, w, 0, BACKGROUND), Shown(FULL, 0, h, BACKGROUND),
+                         Shown(HALF, 1, 1, corner), Shown(HALF, w / 2 - 1, h / 2 - 1, COLOR_BLUE),
+                         Shown(HALF, w / 2, 2, BACKGROUND), Shown(HALF, 2, h / 2, BACKGROUND),
+                         Shown(HALF, w / 2, h / 2, BACKGROUND)});
+        }
+        CloseCanvas();
+        ReleaseHeldIcon();
+        ReleaseSlot(CurrentSlot);
+        DeleteFileW(path.c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
 }

@@ -190,15 +190,99 @@ TEST_F(Editor, ExitAndCloseAskBeforeLosingChanges) {
     EXPECT_EQ(15, BmpFileIndex(file, 2, 2));
 }
 
-// An icon document is saved as an icon when Exit's prompt is answered Yes.
+// Yes at Exit saves as Ctrl+S does, with no dialog: an icon document as an icon, every image
+// and the mask with it.
 TEST_F(Editor, YesAtExitSavesAnIconAsAnIcon) {
-    ChooseFile(Write(L"yellow.ico", Icon(16, false)));
+    IconImage large;
+    large.width = large.height = 32;
+    large.table = StandardTable16();
+    large.pixel = [](int, int) -> DWORD { return 3; };
+    IconImage small;
+    small.table = StandardTable16();
+    small.pixel = [](int, int) -> DWORD { return 11; };
+    small.transparent = [](int x, int y) { return x == 0 && y == 0; };
+    const std::wstring path = Write(L"yellow.ico", MakeIconFile({small, large}));
+    ChooseFile(path);
     File(L"&Open a ICON file");
+    ASSERT_EQ(32, CanvasWidth) << "the 32 x 32 image opens";
     TapLineColor(ROW_BLACK);
-    Drag(0, 0, 4, 0);
-    Bytes file = ExitSavingAs(PathOf(L"at-exit.ico"));
-    EXPECT_EQ(0, IconFileIndex(file, 2, 0));
-    EXPECT_EQ(11, IconFileIndex(file, 2, 1));
+    Drag(0, 4, 4, 4);
+    HWND main = MainWindow;
+    AnswerNextBox(IDYES);
+    File(L"&Exit"); // a save dialog would fail the test: none is expected
+    EXPECT_FALSE(IsWindow(main));
+    Bytes file = ReadWholeFile(path);
+    ASSERT_EQ(2, IconFileImageCount(file));
+    EXPECT_EQ(0x00010000u, GetLE32(file, 0)) << "an icon's header";
+    EXPECT_EQ(0, IconFileIndex(file, 2, 4, 1));
+    EXPECT_EQ(3, IconFileIndex(file, 2, 5, 1));
+    EXPECT_EQ(11, IconFileIndex(file, 1, 0, 0));
+    EXPECT_TRUE(IconFileTransparent(file, 0, 0, 0)) << "the other image keeps its mask";
+}
+
+// A new picture saved as an icon is an icon from then on: Yes at the close writes the icon
+// again, not a bitmap under its name.
+TEST_F(Editor, YesAtCloseSavesANewPictureInTheFormItWasSavedIn) {
+    NewCreate(16);
+    TapLineColor(ROW_BLACK);
+    Drag(0, 1, 4, 1);
+    SaveAs(CMD_SAVE_ICON, PathOf(L"new.ico"));
+    Drag(0, 2, 4, 2);
+    HWND main = MainWindow;
+    ClearSeenBoxes();
+    AnswerNextBox(IDYES);
+    SendMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(main));
+    ASSERT_EQ(1u, SeenBoxes().size());
+    EXPECT_EQ(L"Save current changes in new.ico?", SeenBoxes()[0].text);
+    Bytes file = ReadWholeFile(PathOf(L"new.ico"));
+    ASSERT_EQ(1, IconFileImageCount(file));
+    EXPECT_EQ(0x00010000u, GetLE32(file, 0));
+    EXPECT_EQ(0, IconFileIndex(file, 2, 1));
+    EXPECT_EQ(0, IconFileIndex(file, 2, 2));
+    EXPECT_EQ(15, IconFileIndex(file, 2, 3));
+}
+
+// An opened bitmap stays a bitmap; a bitmap is written under an icon's name only when the user
+// says so.
+TEST_F(Editor, YesSavesABitmapAsABitmapAndAsksBeforeAnIconsName) {
+    const std::wstring path = Write(L"diagonals.bmp", Bitmap16());
+    ChooseFile(path);
+    File(L"&Open a DIB file");
+    TapLineColor(ROW_WHITE);
+    Drag(0, 3, 4, 3);
+    const std::wstring icon = Write(L"kept.ico", Icon(16, true));
+    const Bytes iconBytes = ReadWholeFile(icon);
+    // Save As to the icon's name: No writes nothing, and the guarded command does not go on.
+    AnswerNextBox(IDYES);
+    TypeSaveName(icon);
+    AnswerNextBox(IDNO);
+    ClearSeenBoxes();
+    File(L"&New Create"); // its size dialog, unexpected, would fail the test
+    ASSERT_EQ(3u, SeenBoxes().size()) << "the prompt, the save dialog, the question";
+    EXPECT_EQ(L"Write a bitmap, not an icon, into kept.ico?", SeenBoxes()[2].text);
+    EXPECT_EQ(icon, SeenBoxes()[2].caption);
+    EXPECT_EQ((UINT)MB_ICONQUESTION, SeenBoxes()[2].icon);
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), SeenBoxes()[2].buttons);
+    EXPECT_EQ(iconBytes, ReadWholeFile(icon));
+    EXPECT_EQ(1, Modified);
+    // Yes writes the bitmap there.
+    TypeSaveName(icon);
+    AnswerNextBox(IDYES);
+    FileCommand(CMD_SAVE_BITMAP);
+    EXPECT_EQ(15, BmpFileIndex(ReadWholeFile(icon), 2, 3));
+    // The document is a bitmap again: Yes at Exit writes its own file as a bitmap.
+    ChooseFile(path);
+    File(L"&Open a DIB file");
+    Drag(0, 5, 4, 5);
+    HWND main = MainWindow;
+    AnswerNextBox(IDYES);
+    File(L"&Exit");
+    EXPECT_FALSE(IsWindow(main));
+    Bytes file = ReadWholeFile(path);
+    EXPECT_EQ(15, BmpFileIndex(file, 2, 5));
+    EXPECT_EQ(6, BmpFileIndex(file, 2, 4)) << "the rest as it was";
 }
 
 TEST_F(Editor, NoEndsTheEditorUnsaved) {

@@ -210,3 +210,127 @@ TEST_F(Editor, NewPictureDrawnWithEveryToolUndoneSavedAsBitmapAndReopened) {
     MenuItem(L"&Edit", L"Undo");
     EXPECT_EQ(L"There's No undo item!", SeenBoxes().back().text);
 }
+
+namespace {
+
+// A 16 x 16 icon image, transparent but for a green last column: in 4 bits (black under the
+// mask), in 32 bits (alpha 0) and as PNG.
+IconImage ClearIcon(int form) {
+    IconImage image;
+    image.table = StandardTable16();
+    if (form == 4) {
+        image.pixel = [](int x, int) -> DWORD { return x == 15 ? 10 : 0; };
+        image.transparent = [](int x, int) { return x != 15; };
+    } else if (form == 32) {
+        image.bits = 32;
+        image.pixel = [](int x, int) -> DWORD { return x == 15 ? 0xFF00FF00u : 0; };
+    } else {
+        image.png = MakePng(16, 16, [](int x, int) -> DWORD { return x == 15 ? 0x00FF00FFu : 0; });
+    }
+    return image;
+}
+
+// What a reopened picture holds at a pixel: its colour, or 'T' when transparent.
+std::string Opened(int x, int y) {
+    const ImageSlot& slot = ImageSlots[CurrentSlot];
+    if (MaskBit(slot.AndMask, slot.Width, slot.Height, x, y)) return "T";
+    COLORREF c = DibPixelColor(ImageInfo, ImageBits, x, y);
+    char text[16];
+    snprintf(text, sizeof text, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+} // namespace
+
+// With the Opaque/Transparency mode off the canvas shows transparent pixels black and paint
+// covers them: what is painted is saved opaque in its colour, whatever form the image has.
+// Undo takes the colour and the transparency back together.
+TEST_F(Editor, PaintOverTransparentPixelsIsSavedOpaque) {
+    struct Case {
+        const char* what;
+        std::function<void()> paint;
+        std::vector<POINT> painted, clear; // pixels painted, and pixels left transparent
+        const char* colour;                // of the painted ones
+    };
+    const Case cases[] = {
+        {"pen",
+         [] {
+             TapTool(TOOL_PEN);
+             Drag(1, 1, 5, 1);
+         },
+         {{1, 1}, {4, 1}},
+         {{5, 1}, {1, 2}},
+         "FF0000"},
+        {"filled rectangle",
+         [] {
+             TapTool(TOOL_FILLRECT);
+             TapFillColor(ROW_SHOWS_BLUE);
+             Drag(2, 4, 7, 9);
+         },
+         {{4, 6}, {5, 7}},
+         {{7, 6}, {4, 9}},
+         "0000FF"},
+        {"ellipse",
+         [] {
+             TapTool(TOOL_ELLIPSE);
+             Drag(0, 0, 13, 13);
+         },
+         {{6, 0}, {0, 6}},
+         {{6, 6}, {12, 12}},
+         "FF0000"},
+        {"placed block",
+         [] {
+             TapTool(TOOL_COPYRECT);
+             Drag(15, 0, 15, 3);
+             MenuItem(L"&Edit", L"Copy");
+             MenuItem(L"&Edit", L"Paste");
+             Drag(15, 1, 10, 12); // the floating block dragged from inside it
+             Tap(0, 15);          // and placed
+         },
+         {{10, 11}, {10, 14}},
+         {{11, 12}, {9, 12}, {10, 15}},
+         "00FF00"},
+    };
+    for (int form : {4, 32, 0}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " in form " + std::to_string(form));
+            const std::wstring path = Write(L"clear.ico", MakeIconFile({ClearIcon(form)}));
+            if (TransparencyMode) MenuItem(L"&Canvas", L"Opaque/Transparency");
+            ChooseFile(path);
+            File(L"&Open a ICON file");
+            ASSERT_EQ(1, TransparencyMode);
+            MenuItem(L"&Canvas", L"Opaque/Transparency");
+            TapLineColor(ROW_SHOWS_RED);
+            c.paint();
+            auto masked = [&] {
+                std::string m;
+                for (const POINT& p : c.painted)
+                    m += MaskRow(p.y, p.x, p.x + 1);
+                for (const POINT& p : c.clear)
+                    m += MaskRow(p.y, p.x, p.x + 1);
+                return m;
+            };
+            const std::string opaque(c.painted.size(), '.'), clear(c.clear.size(), 'T');
+            EXPECT_EQ(opaque + clear, masked());
+            MenuItem(L"&Edit", L"Undo");
+            EXPECT_EQ(std::string(c.painted.size(), 'T') + clear, masked());
+            MenuItem(L"&Edit", L"Undo"); // the step toggles: back again
+            EXPECT_EQ(opaque + clear, masked());
+            SendMessageW(MainWindow, WM_COMMAND, CMD_SAVE, 0); // Ctrl+S
+            EXPECT_EQ(0, Modified);
+            if (TransparencyMode) MenuItem(L"&Canvas", L"Opaque/Transparency");
+            ChooseFile(path);
+            File(L"&Open a ICON file");
+            for (const POINT& p : c.painted)
+                EXPECT_EQ(c.colour, Opened(p.x, p.y)) << p.x << ", " << p.y;
+            for (const POINT& p : c.clear)
+                EXPECT_EQ("T", Opened(p.x, p.y)) << p.x << ", " << p.y;
+            if (form == 32) {
+                GdiFlush();
+                const BYTE* p = ImageBits + RowBytes(16, 32) * (15 - c.painted[0].y);
+                EXPECT_EQ(255, p[4 * c.painted[0].x + 3]) << "alpha";
+            }
+        }
+    }
+    ExpectNoFailureShown();
+}

@@ -66,14 +66,18 @@ def generate(folder):
                 f.write(struct.pack(">%dH" % len(deep), *deep))
         lines.append("%s %d %d %d %d %d %d" % ((name, w, h) + paint + clear))
 
-    def png_icon(name, size, paint, clear, data=None):
-        """An icon of one PNG image (data), or one the program wrote; the image of that size
-        as Pillow reads it, 16-bit samples shortened to their high byte as the codec does."""
+    def png_icon(name, size, paint, clear, data=None, listed=None):
+        """An icon of one PNG image (data; its directory giving the size listed, when given),
+        or one the program wrote; the image of that size as Pillow reads it, 16-bit samples
+        shortened to their high byte as the codec does."""
         path = os.path.join(out, name)
         if data:
+            icon = icon_file([struct.unpack(">II", data[16:24]) + (32, data)])
+            if listed:
+                icon = icon[:14] + struct.pack("<I", listed) + icon[18:]
             with open(path, "wb") as f:
-                f.write(icon_file([struct.unpack(">II", data[16:24]) + (32, data)]))
-        block = block_of(path, size, size)[0]
+                f.write(icon)
+        block = data if listed else block_of(path, size, size)[0]
         assert block[:4] == b"\x89PNG", name
         deep = samples16(block) if block[24] == 16 else None
         rgba = bytes(s >> 8 for s in deep) if deep else Image.open(io.BytesIO(block)).convert(
@@ -104,6 +108,13 @@ def generate(folder):
     png_icon("im_interlaced.ico", 32, (31, 0), (0, 31), convert(rgba, "-interlace", "PNG", "png:-"))
     png_icon("im_palette.ico", 32, (6, 6), (7, 6), convert(rgba, "PNG8:-"))
     png_icon("im_rgba16.ico", 16, (1, 0), (2, 0), convert(png_bytes(grey16), "PNG64:-"))
+    # PNG images that browsers show: one without its end chunk, one whose directory gives a
+    # smaller size than its chunks have (they run on to the end of the file). The painted
+    # pixel is a transparent one.
+    whole = png_bytes(graded(32, 32))
+    assert whole[-12:] == b"\0\0\0\0IEND\xaeB`\x82"
+    png_icon("png_no_end.ico", 32, (0, 0), (5, 0), whole[:-12])
+    png_icon("png_size_short.ico", 32, (7, 0), (5, 0), whole, listed=100)
     # ImageMagick's own icon of a 256 x 256 image, which it stores as PNG.
     graded(256, 256).save(os.path.join(out, "source256.png"))
     subprocess.run(["convert", os.path.join(out, "source256.png"), os.path.join(out, "im_256.ico")],

@@ -252,6 +252,10 @@ static void Chunk(Bytes& png, const char* type, const Bytes& data) {
 }
 
 Bytes MakeSolidPng(int width, int height, DWORD rgba) {
+    return MakePng(width, height, [rgba](int, int) { return rgba; });
+}
+
+Bytes MakePng(int width, int height, const std::function<DWORD(int x, int y)>& rgba) {
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     Bytes ihdr;
     PutBE32(ihdr, width);
@@ -263,7 +267,7 @@ Bytes MakeSolidPng(int width, int height, DWORD rgba) {
         raw.push_back(0);
         for (int x = 0; x < width; x++)
             for (int c = 0; c < 4; c++)
-                raw.push_back((BYTE)(rgba >> (24 - 8 * c)));
+                raw.push_back((BYTE)(rgba(x, y) >> (24 - 8 * c)));
     }
     Bytes z = {0x78, 0x01};
     size_t at = 0;

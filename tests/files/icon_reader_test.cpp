@@ -245,7 +245,7 @@ TEST_F(IconReader, PngImagesAreChosenOnlyWhereNoBmpImageIs) {
         EXPECT_EQ(c.clear, IconHasTransparency);
     }
     Bytes cut = png(32, 0xFF0000FF).png;
-    cut.resize(cut.size() - 4);
+    cut.resize(cut.size() - 16); // into the image data's check value
     IconImage damaged;
     damaged.width = damaged.height = 32;
     damaged.png = cut;
@@ -312,6 +312,66 @@ TEST_F(IconReader, PngDataBeyondItsSizeAndImagesTooLargeAreRefused) {
         huge.png = MakePng(l.side, l.side, l.depth, l.type, Bytes(1, 0));
         ExpectRefused(MakeIconFile({huge}), L"Mosaro", L"PNG image too large to edit :%s",
                       PathOf(L"bad.ico"));
+    }
+}
+
+// PNG images are read as browsers read them: to where their own chunks end within the file
+// when the directory gives a smaller size, and without the end chunk when the image data is
+// whole. A wrong check value in the bytes present is still refused, and nothing is read past
+// the file.
+TEST_F(IconReader, PngImagesAreReadToTheEndOfTheirOwnChunks) {
+    auto rgba = [](int x, int y) -> DWORD { return x == y ? 0xFF000080u : 0x00FF0010u; };
+    const Bytes whole = MakePng(16, 16, rgba);
+    const size_t end = whole.size() - 12; // where the end chunk starts
+    auto icon = [](const Bytes& png, DWORD listed) {
+        IconImage image;
+        image.png = png;
+        Bytes file = MakeIconFile({image});
+        PutLE32(file, 6 + 8, listed);
+        return file;
+    };
+    auto withCrcWrong = [](Bytes png, size_t at) {
+        png[at] ^= 1;
+        return png;
+    };
+    const Bytes noEnd(whole.begin(), whole.begin() + end);
+    const struct {
+        const char* what;
+        Bytes file;
+        size_t held; // the image's bytes as held, 0: refused
+    } cases[] = {
+        {"whole", icon(whole, (DWORD)whole.size()), whole.size()},
+        {"no end chunk", icon(noEnd, (DWORD)end), end},
+        {"end chunk cut short", icon(Bytes(whole.begin(), whole.end() - 5), (DWORD)end + 7),
+         end + 7},
+        {"directory size short", icon(whole, 40), whole.size()},
+        {"directory size short, no end chunk", icon(noEnd, 40), end},
+        {"short, then other bytes",
+         [&] {
+             Bytes file = icon(whole, 40);
+             file.insert(file.end(), 50, 'x');
+             return file;
+         }(),
+         whole.size()},
+        {"image data cut short", icon(Bytes(whole.begin(), whole.begin() + end - 6), 40), 0},
+        {"wrong check value, no end chunk", icon(withCrcWrong(noEnd, end - 1), (DWORD)end), 0},
+        {"wrong check value past the listed size",
+         icon(withCrcWrong(whole, end - 1), (DWORD)end - 20), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.held) {
+            ExpectRefused(c.file, L"Mosaro", L"Damaged PNG image :%s", PathOf(L"bad.ico"));
+            continue;
+        }
+        ASSERT_TRUE(Open(Write(L"png.ico", c.file)));
+        ASSERT_EQ(16, ImageSlots[0].Width);
+        EXPECT_EQ(c.held, IconEntries[0].dwBytesInRes);
+        EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(ImageSlots[0].Dib, 3, 3));
+        EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 16, 16, 3, 3));
+        EXPECT_EQ(RGB(0, 255, 0), NormalisedPixel(ImageSlots[0].Dib, 4, 3));
+        EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 16, 16, 4, 3));
+        ReleaseSlot(0);
     }
 }
 
