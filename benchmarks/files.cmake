@@ -19,3 +19,10 @@ target_include_directories(hostile_input_benchmark PRIVATE ${PROJECT_SOURCE_DIR}
 target_link_libraries(hostile_input_benchmark PRIVATE pixmora_core pixmora_resources)
 target_link_options(hostile_input_benchmark PRIVATE -municode)
 pixmora_warnings(hostile_input_benchmark)
+
+# Make All Sizes from a 256 x 256 PNG image and Save As Icon; run by benchmarks/all-sizes
+# beside Pillow doing the same.
+add_executable(all_sizes_benchmark ${CMAKE_CURRENT_LIST_DIR}/all_sizes_benchmark.cpp)
+target_link_libraries(all_sizes_benchmark PRIVATE pixmora_core pixmora_resources)
+target_link_options(all_sizes_benchmark PRIVATE -municode)
+pixmora_warnings(all_sizes_benchmark)

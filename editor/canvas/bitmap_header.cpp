@@ -37,7 +37,7 @@ bool SameLayout(BITMAPINFO* a, BITMAPINFO* b) {
     return true;
 }
 
-static void FillStandardTable(BITMAPINFO* info, int bitCount) {
+void FillStandardTable(BITMAPINFO* info, int bitCount) {
     DWORD* table = InfoTable(info);
     if (bitCount == 1) {
         table[1] = WhiteColor;

@@ -28,6 +28,8 @@ void SetIndexAt(BYTE* row, int bitCount, int x, int index);
 // The pixel's colour as a colour-table word (0x00RRGGBB).
 DWORD ColorAt(BITMAPINFO* info, const BYTE* row, int x);
 int NearestIndex(const DWORD* table, int entries, DWORD color);
+// The table iDrawBitmapN gives that bit count: black and white, the 16 colours, the cube.
+void FillStandardTable(BITMAPINFO* info, int bitCount);
 void FillWhite(BITMAPINFO* info, BYTE* bits);
 
 // The mask and the scratch bitmap of the masked view for an image of that bit count (4 bits

@@ -21,7 +21,8 @@ extern BITMAPINFO* CompositeInfo;
 
 extern int UndoAvailable;
 extern int RedoAvailable;
-extern int UndoHoldsMask; // the snapshot is of the mask (a stroke in the transparency mode)
+extern int UndoHoldsMask;    // the snapshot is of the mask (a stroke in the transparency mode)
+extern int UndoHoldsHotSpot; // the step is a cursor's hot spot moved, kept apart from the image
 
 // Builds a DIB header with its colour table in *holder, or returns the block already there.
 BITMAPINFO* iDrawBitmapN(HWND owner, int bitCount, int width, int height, BITMAPINFO** holder);
@@ -51,6 +52,8 @@ void RestoreSnapshot(HWND window, HDC target);
 // figure lay).
 void RestoreSnapshotRows(HWND window, HDC target, int top, int bottom);
 void SwapSnapshot();
+// Makes moving the hot spot from `previous` the undo step.
+void RecordHotSpotStep(POINT previous);
 // Drops the undo history, so the next Undo or Redo has nothing to exchange.
 void DropUndoHistory();
 // The same when the undo step holds the mask (alone or with the image): the mask is going.
@@ -163,10 +166,28 @@ void CanvasImageToWrite(bool forIcon, ImageToWrite* image);
 // anew when asked for, the document keeps its name. 0 when the image could not be made; the
 // old one stays then.
 int TakeIconImage(HWND canvas);
-// A new 16 x 16 or 32 x 32 image of 16 colours, blank (white, every pixel opaque) or made from
-// the canvas's image and mask, scaled by whole pixels. One block from calloc holds header,
-// colour table, pixels and mask, described by *image; none when memory is lacking.
-BYTE* MakeIconImage(int side, bool fromCanvas, ImageToWrite* image);
+// A new image of width x height at bitCount (4, 8 or 32), blank (white and opaque with a
+// colour table, else clear throughout) or made from the canvas's image and mask
+// (ResampleImage). One block from calloc holds header, colour table, pixels and mask,
+// described by *image; none when memory is lacking.
+BYTE* MakeIconImage(int width, int height, int bitCount, bool fromCanvas, ImageToWrite* image);
+BYTE* BlankIconImage(int width, int height, int bitCount, ImageToWrite* image);
+// The source (any bit count, with its mask or none) made width x height at bitCount: smaller
+// by averaging the pixels covered, colour weighted by alpha; larger by the nearest pixel
+// (whole repetition at whole factors). 4 and 8 bits take the nearest colour of the source's
+// table or the palette's (8 bits: then the standard cube) and are transparent where alpha is
+// under half; 32 bits keep the alpha, transparent where it is 0. A block as above.
+BYTE* ResampleImage(const ImageToWrite* source, int width, int height, int bitCount,
+                    ImageToWrite* image);
+
+// ---- A cursor's hot spot ----------------------------------------------------------------------
+// Set by the Hot Spot command: the next press on the canvas moves the hot spot there.
+extern int PickingHotSpot;
+// Moves the chosen cursor image's hot spot to the pixel under the press: one undo step.
+void PlaceHotSpot(HWND canvas, LPARAM point, int scale);
+// The cross over the hot spot's cell, drawn over the picture (not into it) when the cell is
+// among the image cells `redrawn` (all when none).
+void DrawHotSpotMark(HDC dc, int scale, const RECT* redrawn);
 
 // Puts the subsystem's state back to its start values: no image, mask or undo step, no
 // stroke, no selection or copy, mesh on.

@@ -152,6 +152,7 @@ static void DrawMesh(HWND window, int scale) {
 static void DrawOverlays(HWND window, HDC dc, int scale) {
     DrawSelectionOverlay(window, dc, scale);
     if (MeshOn) DrawMesh(window, scale);
+    DrawHotSpotMark(dc, scale, nullptr);
 }
 
 void PaintCanvas(HWND window, HDC dc, int scale) {
@@ -247,6 +248,7 @@ static void RepaintCells(HDC dc, int scale, const RECT* cells) {
         RECT clip = Magnified(cells, scale);
         DrawMeshIn(dc, scale, &clip);
     }
+    DrawHotSpotMark(dc, scale, cells);
 }
 
 // Today's whole live repaint, kept as the reference the tests compare the cut one with.

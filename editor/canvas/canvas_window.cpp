@@ -54,7 +54,12 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE: DestroyWindow(window); return 1;
     // A double-tap is reported in place of the second press; it is a press all the same.
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: StrokePress(window, lParam, Scale); return 0;
+    case WM_LBUTTONDBLCLK:
+        if (PickingHotSpot)
+            PlaceHotSpot(window, lParam, Scale);
+        else
+            StrokePress(window, lParam, Scale);
+        return 0;
     case WM_MOUSEMOVE: StrokeMove(window, lParam); return 0;
     case WM_LBUTTONUP: StrokeRelease(window, lParam); return 0;
     // A stroke that loses the capture or its window ends where it stands; otherwise it
@@ -71,6 +76,7 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 void ResetCanvasState() {
     StrokeActive = 0;
+    PickingHotSpot = 0;
     ResetCopyPaste();
     DiscardImage();
     ImageBitCount = 4;

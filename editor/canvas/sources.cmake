@@ -12,4 +12,6 @@ set(CANVAS_SOURCES
     canvas/monitor_window.cpp
     canvas/save_commands.cpp
     canvas/icon_image_canvas.cpp
+    canvas/image_resample.cpp
+    canvas/hot_spot.cpp
 )

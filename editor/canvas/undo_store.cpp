@@ -3,6 +3,7 @@
 // opaque), exchanged with it by Undo and Redo.
 #include "canvas/bitmaps.h"
 #include "canvas/canvas.h"
+#include "files/files.h"
 #include "base/editor_state.h"
 
 static HBITMAP UndoBitmap;
@@ -15,11 +16,14 @@ static BITMAPINFO* UndoMaskInfo;
 int UndoAvailable;
 int RedoAvailable;
 int UndoHoldsMask;
+int UndoHoldsHotSpot;
+static POINT UndoHotSpot; // the hot spot the step exchanges with the chosen image's
 
 void DropUndoHistory() {
     UndoAvailable = 0;
     RedoAvailable = 0;
     UndoHoldsMask = 0;
+    UndoHoldsHotSpot = 0;
     FreeBitmap(&UndoBitmap, &UndoBits, &UndoInfo);
     FreeBitmap(&UndoMaskBitmap, &UndoMaskBits, &UndoMaskInfo);
 }
@@ -80,6 +84,7 @@ static int SnapshotOf(HWND window, int mask) {
     CopyMemory(UndoBits, mask ? MaskBits : ImageBits, InfoPixelBytes(subject));
     if (withMask) CopyMemory(UndoMaskBits, MaskBits, InfoPixelBytes(MaskInfo));
     UndoHoldsMask = mask;
+    UndoHoldsHotSpot = 0;
     UndoAvailable = 1;
     RedoAvailable = 0;
     return 1;
@@ -144,13 +149,30 @@ void SwapSnapshot() {
     }
 }
 
+void RecordHotSpotStep(POINT previous) {
+    UndoHotSpot = previous;
+    UndoHoldsHotSpot = 1;
+    UndoAvailable = 1;
+    RedoAvailable = 0;
+}
+
+// A switch to another image drops the history, so the step is the chosen image's.
+static bool ExchangeHotSpot() {
+    POINT now;
+    if (!CursorHotSpot(SelectedIconImage, &now) ||
+        !SetCursorHotSpot(SelectedIconImage, UndoHotSpot))
+        return false;
+    UndoHotSpot = now;
+    return true;
+}
+
 // One exchange of the undo step when the history allows it, else the message saying why not.
 static bool ExchangeStep(int allowed, const WCHAR* refusal) {
-    if (!allowed || !StoreMatchesSubject()) {
+    if (!allowed || !(UndoHoldsHotSpot ? ExchangeHotSpot() : StoreMatchesSubject())) {
         MessageBoxW(MainWindow, refusal, L"Mosaro", MB_OK);
         return false;
     }
-    SwapSnapshot();
+    if (!UndoHoldsHotSpot) SwapSnapshot();
     RefreshViews(ImageWindows[0], FALSE);
     return true;
 }

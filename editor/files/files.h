@@ -103,8 +103,20 @@ bool IconImageFactsOf(int index, IconImageFacts* facts);
 // Makes the picture, not an icon yet, the held icon's only image (in BMP form) and points the
 // slot at it. Any icon held before (one saved from an earlier picture) is let go.
 bool HoldImageAsIcon(int slot, const ImageToWrite* image);
-// Appends an image in BMP form.
-bool AddIconImage(const ImageToWrite* image);
+// Puts the image in at index: appended when index is the image count, else in place of the
+// image there (not the chosen one, unless the caller takes it anew). BMP form keeps the image's
+// bit count; PNG takes a 32-bit image. A cursor's new image has its hot spot at the top left
+// corner, a replaced one keeps the hot spot it had. False when memory or the codec is lacking.
+bool PutIconImage(int index, const ImageToWrite* image, bool png);
+// Image i as the canvas would take it (decoded when it is not yet, a PNG's failure told naming
+// the file); false when it cannot be decoded.
+bool IconImageOf(int index, const WCHAR* name, ImageToWrite* image);
+// Orders the images by size (smallest first), then by bit count, BMP form before PNG; the
+// chosen image stays chosen.
+void SortIconImages();
+// A cursor's hot spot, in pixels from the image's top left corner; false for an icon.
+bool CursorHotSpot(int index, POINT* spot);
+bool SetCursorHotSpot(int index, POINT spot);
 // Removes image i, which must not be the chosen one; the last image is never removed.
 bool RemoveIconImage(int index);
 // Keeps the image as the canvas now has it in the chosen entry, so that its edits stay when
@@ -304,6 +316,8 @@ void MakeImageHeader(const BITMAPINFO* info, const ImageShape* shape, int stored
 
 bool WriteIconFile(const WCHAR* path, const ImageToWrite* image);
 DWORD MakeIconEntry(DWORD imageOffset, int width, int height, int bitCount, IconEntry* entry);
+// Fills an entry for PNG bytes of an image of that size (the entry takes the bytes).
+void FillPngEntry(int width, int height, BYTE* png, size_t size, IconEntry* entry);
 // Fills the image block of an entry (allocating it when isNew) from the image: header with
 // the doubled height, colour table, colour pixels with black wherever the mask is
 // transparent, and the mask (none: every pixel opaque). False when memory is lacking.

@@ -109,13 +109,53 @@ bool HoldImageAsIcon(int slot, const ImageToWrite* image) {
     return SelectIconImage(slot, 0);
 }
 
-bool AddIconImage(const ImageToWrite* image) {
-    if (!IconEntries || IconDirectory.idCount >= 0xFFFF) return false;
-    IconEntry entry;
-    if (!MakeBmpEntry(image, &entry)) return false;
-    // A cursor's entry holds the hot spot there: the new image's is its top left corner.
-    if (IconDirectory.idType == ICON_TYPE_CURSOR) entry.wPlanes = entry.wBitCount = 0;
+// Fills a new entry with a 32-bit image as PNG: its colours and alpha, alpha 0 where the mask
+// is transparent (a drawn pixel's alpha 0 is opaque, as in BMP form).
+static bool MakePngEntry(const ImageToWrite* image, IconEntry* entry) {
+    ImageShape shape;
+    if (!ImageShapeOf(image, &shape) || shape.Bits != 32) return false;
+    size_t stride = (size_t)shape.Width * 4, maskStride = DibStride(shape.Width, 1);
+    BYTE* pixels = (BYTE*)malloc(stride * shape.Height);
+    if (!pixels) return false;
+    for (int y = 0; y < shape.Height; y++) {
+        int row = shape.Height - 1 - y; // stored bottom-up, written top-down
+        const BYTE* from = image->Bits + row * stride;
+        BYTE* to = pixels + y * stride;
+        memcpy(to, from, stride);
+        for (int x = 0; x < shape.Width; x++) {
+            bool clear = image->Mask && (image->Mask[row * maskStride + x / 8] >> (7 - x % 8)) & 1;
+            to[4 * x + 3] = clear ? 0 : from[4 * x + 3] ? from[4 * x + 3] : 255;
+        }
+    }
+    BYTE* png = nullptr;
+    size_t size = 0;
+    bool written = WritePngPixels(shape.Width, shape.Height, false, pixels, &png, &size);
+    free(pixels);
+    *entry = IconEntry{};
+    if (!written || size > 0xFFFFFFFFu) {
+        free(png);
+        return false;
+    }
+    FillPngEntry(shape.Width, shape.Height, png, size, entry);
+    return true;
+}
+
+bool PutIconImage(int index, const ImageToWrite* image, bool png) {
     int count = IconDirectory.idCount;
+    if (!IconEntries || index < 0 || index > count || (index == count && count >= 0xFFFF))
+        return false;
+    IconEntry entry;
+    if (!(png ? MakePngEntry(image, &entry) : MakeBmpEntry(image, &entry))) return false;
+    // A cursor's entry holds the hot spot there: a new image's is its top left corner.
+    if (IconDirectory.idType == ICON_TYPE_CURSOR) {
+        entry.wPlanes = index < count ? IconEntries[index].wPlanes : 0;
+        entry.wBitCount = index < count ? IconEntries[index].wBitCount : 0;
+    }
+    if (index < count) {
+        FreeEntry(&IconEntries[index]);
+        IconEntries[index] = entry;
+        return true;
+    }
     IconEntry* grown = (IconEntry*)realloc(IconEntries, (count + 1) * sizeof(IconEntry));
     if (!grown) {
         free(entry.ImageData);
@@ -124,6 +164,67 @@ bool AddIconImage(const ImageToWrite* image) {
     grown[count] = entry;
     IconEntries = grown;
     IconDirectory.idCount = (WORD)(count + 1);
+    return true;
+}
+
+bool IconImageOf(int index, const WCHAR* name, ImageToWrite* image) {
+    if (!IconEntries || index < 0 || index >= IconDirectory.idCount) return false;
+    IconEntry* e = &IconEntries[index];
+    bool noMemory = false;
+    if (!e->EditImage && !(IsPngImage(e) ? DecodePngImage(e, name) : DecodeIconImage(e, &noMemory)))
+        return false;
+    *image = ImageToWrite{(const BITMAPINFO*)e->EditImage, DibBits(e->EditImage),
+                          EditImageMask(e->EditImage)};
+    return true;
+}
+
+// Size, then depth, then form: the order the images are listed and written in.
+static long long SortKey(int index) {
+    IconImageFacts f = {};
+    IconImageFactsOf(index, &f);
+    return ((long long)f.Width * f.Height << 24) | (long long)f.Width << 7 | f.Bits << 1 | f.Png;
+}
+
+void SortIconImages() {
+    int count = IconDirectory.idCount;
+    if (!IconEntries || count < 2) return;
+    long long* keys = (long long*)malloc(count * sizeof(long long));
+    if (!keys) return; // the order stays as it is
+    for (int i = 0; i < count; i++)
+        keys[i] = SortKey(i);
+    // A few images: insertion sort, which keeps images of equal key in their order.
+    const BYTE* chosen = IconEntries[SelectedIconImage].ImageData;
+    for (int i = 1; i < count; i++) {
+        IconEntry entry = IconEntries[i];
+        long long key = keys[i];
+        int j = i;
+        for (; j > 0 && keys[j - 1] > key; j--) {
+            IconEntries[j] = IconEntries[j - 1];
+            keys[j] = keys[j - 1];
+        }
+        IconEntries[j] = entry;
+        keys[j] = key;
+    }
+    for (int i = 0; i < count; i++)
+        if (IconEntries[i].ImageData == chosen) SelectedIconImage = i;
+    free(keys);
+}
+
+bool CursorHotSpot(int index, POINT* spot) {
+    if (!IconEntries || IconDirectory.idType != ICON_TYPE_CURSOR || index < 0 ||
+        index >= IconDirectory.idCount)
+        return false;
+    *spot = POINT{IconEntries[index].wPlanes, IconEntries[index].wBitCount};
+    return true;
+}
+
+bool SetCursorHotSpot(int index, POINT spot) {
+    POINT was;
+    if (!CursorHotSpot(index, &was) || spot.x < 0 || spot.y < 0 || spot.x > 0xFFFF ||
+        spot.y > 0xFFFF)
+        return false;
+    IconEntries[index].wPlanes = (WORD)spot.x;
+    IconEntries[index].wBitCount = (WORD)spot.y;
     return true;
 }
 

@@ -25,6 +25,14 @@ DWORD MakeIconEntry(DWORD imageOffset, int width, int height, int bitCount, Icon
     return size;
 }
 
+void FillPngEntry(int width, int height, BYTE* png, size_t size, IconEntry* entry) {
+    MakeIconEntry(0, width, height, 32, entry);
+    entry->bColorCount = 0;
+    entry->wPlanes = 1;
+    entry->dwBytesInRes = (DWORD)size;
+    entry->ImageData = png;
+}
+
 static bool MaskSet(const BYTE* mask, size_t maskStride, int x, int y) {
     return (mask[y * maskStride + x / 8] >> (7 - x % 8)) & 1;
 }
@@ -157,6 +165,30 @@ static bool RebuiltImagesFit(const ImageShape* canvas) {
     return true;
 }
 
+// A PNG image whose pixels and mask are still those it was decoded into (the held copy holds
+// no edits of its own) keeps its bytes as they are, without a second decode to find that out.
+static bool StillAsDecoded(const IconEntry* entry, const ImageToWrite* image,
+                           const ImageShape* shape) {
+    const BYTE* decoded = entry->EditImage;
+    if (entry->Edited || !decoded || !image->Mask || shape->Bits != 32 ||
+        DibWidth(decoded) != shape->Width || DibHeight(decoded) != shape->Height ||
+        DibBitCount(decoded) != 32)
+        return false;
+    return memcmp(decoded + 40, image->Bits, shape->XorBytes) == 0 &&
+           memcmp(decoded + 40 + shape->XorBytes, image->Mask, shape->MaskBytes) == 0;
+}
+
+static PngProblem PngBytesOf(const IconEntry* was, const ImageToWrite* image,
+                             const ImageShape* shape, BYTE** png, size_t* size) {
+    if (!StillAsDecoded(was, image, shape))
+        return EncodeIconPng(image, was->ImageData, was->dwBytesInRes, png, size);
+    *size = was->dwBytesInRes;
+    *png = (BYTE*)malloc(*size);
+    if (!*png) return PNG_NO_MEMORY;
+    memcpy(*png, was->ImageData, *size);
+    return PNG_OK;
+}
+
 // Builds an entry's bytes anew from the image, in the form it was read in: a PNG image as
 // PNG (the pixels the user left alone as they were), any other in BMP form. A cursor keeps
 // its hot spot. The old bytes are left for the caller.
@@ -168,16 +200,11 @@ static bool RebuildEntry(const IconDir* directory, IconEntry* entry, const Image
     if (IsPngImage(&was)) {
         BYTE* png = nullptr;
         size_t size = 0;
-        if (EncodeIconPng(image, was.ImageData, was.dwBytesInRes, &png, &size) != PNG_OK ||
-            size > 0xFFFFFFFFu) {
+        if (PngBytesOf(&was, image, &shape, &png, &size) != PNG_OK || size > 0xFFFFFFFFu) {
             free(png);
             return false;
         }
-        MakeIconEntry(0, shape.Width, shape.Height, 32, entry);
-        entry->bColorCount = 0;
-        entry->wPlanes = 1;
-        entry->dwBytesInRes = (DWORD)size;
-        entry->ImageData = png;
+        FillPngEntry(shape.Width, shape.Height, png, size, entry);
     } else {
         DWORD size = MakeIconEntry(0, shape.Width, shape.Height, shape.Bits, entry);
         if (!StoreIconImage(true, entry, shape.Bits, shape.Width, shape.Height, size, image->Info,

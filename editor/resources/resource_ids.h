@@ -47,3 +47,13 @@
 #define IDC_ADD_16 123 // the following two ids must stay consecutive
 #define IDC_ADD_32 124
 #define IDC_ADD_FROM_CANVAS 125
+
+// Images of any size and form, every size made at once, and a cursor's hot spot: the Icon
+// Images dialog's controls, the Make All Sizes dialog and the Hot Spot command.
+#define CMD_HOT_SPOT 90
+#define IDC_ADD_SIZE 130
+#define IDC_ADD_FORM 131
+#define IDC_IMAGE_ADD 132
+#define IDC_CHANGE_FORM 133
+#define IDC_MAKE_ALL_SIZES 134
+#define IDC_ALL_SIZES_FIRST 140 // one check box a size, the ten ids 140..149 consecutive

@@ -37,20 +37,23 @@ void ReportUnopenableName(HWND owner, const WCHAR* name) {
     ReportError(owner, L"Could not open a file :%s", name, L"Mosaro");
 }
 
-// Posted, so the file is opened from the message loop as a menu command is, with the main
-// window up and painted. A name too long for a path is reported, never cut to the name of
-// some other file. A relative name is made full at once: the file dialogs change the current
-// folder, and Ctrl+S must still write the file that was opened.
-void OpenCommandLineFile(HWND window, const WCHAR* commandLine) {
+// A name too long for a path is reported, never cut to the name of some other file.
+bool CommandLineFile(HWND owner, const WCHAR* commandLine, WCHAR* full) {
     WCHAR given[PATH_CHARS];
     bool named = FirstArgument(commandLine, given, PATH_CHARS);
-    DWORD length = named ? GetFullPathNameW(given, PATH_CHARS, NamedFile, nullptr) : 0;
+    DWORD length = named ? GetFullPathNameW(given, PATH_CHARS, full, nullptr) : 0;
     // The full name of a device is the device's own (\\.\CON): the user's name is told.
-    if (length > 0 && length < PATH_CHARS && NamesADevice(given)) lstrcpyW(NamedFile, given);
-    if (length > 0 && length < PATH_CHARS) {
+    if (length > 0 && length < PATH_CHARS && NamesADevice(given)) lstrcpyW(full, given);
+    if (length > 0 && length < PATH_CHARS) return true;
+    full[0] = 0;
+    if (given[0]) ReportUnopenableName(owner, given);
+    return false;
+}
+
+// Posted, so the file is opened from the message loop as a menu command is, with the main
+// window up and painted. A relative name is made full at once: the file dialogs change the
+// current folder, and Ctrl+S must still write the file that was opened.
+void OpenCommandLineFile(HWND window, const WCHAR* commandLine) {
+    if (CommandLineFile(window, commandLine, NamedFile))
         PostMessageW(window, WM_COMMAND, CMD_OPEN_NAMED, 0);
-        return;
-    }
-    NamedFile[0] = 0;
-    if (given[0]) ReportUnopenableName(window, given);
 }

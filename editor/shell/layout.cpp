@@ -63,36 +63,3 @@ void LayOutAgain(HWND window) {
     }
     SendMessageW(window, WM_SIZE, 0, MAKELPARAM(ClientWidth, ClientHeight));
 }
-
-// Every child's rectangle of the narrow layout lies inside the client area and clear of the
-// others.
-static bool NarrowLayoutFits(int w, int h) {
-    MainLayout layout;
-    ComputeLayout(w, h, &layout);
-    const RECT placed[] = {layout.ToolBar,    layout.LineBar, layout.TransparentTool,
-                           layout.Palette,    layout.View,    layout.FullMonitor,
-                           layout.HalfMonitor};
-    const RECT client = {0, 0, w, h};
-    for (size_t i = 0; i < sizeof placed / sizeof placed[0]; i++) {
-        RECT inside, overlap;
-        if (IsRectEmpty(&placed[i]) || !IntersectRect(&inside, &placed[i], &client) ||
-            !EqualRect(&inside, &placed[i]))
-            return false;
-        for (size_t j = i + 1; j < sizeof placed / sizeof placed[0]; j++)
-            if (IntersectRect(&overlap, &placed[i], &placed[j])) return false;
-    }
-    return true;
-}
-
-int SmallestClientWidth(int height) {
-    if (height < SMALLEST_CLIENT_HEIGHT) height = SMALLEST_CLIENT_HEIGHT;
-    // The palette widens with the height, so taller areas need more width; past the wide
-    // layout's threshold nothing narrower fits.
-    for (int w = 1; w < 0x7FFF; w++) {
-        MainLayout layout;
-        ComputeLayout(w, height, &layout);
-        if (layout.Mode != 2) return w;
-        if (NarrowLayoutFits(w, height)) return w;
-    }
-    return 0x7FFF;
-}

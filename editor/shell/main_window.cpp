@@ -175,9 +175,10 @@ static LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case CMD_UNDO: UndoCommand(); return 0;
     case CMD_REDO: RedoCommand(); return 0;
     case CMD_ENSURE_CANVAS: return EnsureCanvas(window, CMD_ENSURE_CANVAS);
-    case CMD_OPEN_NAMED: return OpenNamedFile(window, NamedFile);
+    case CMD_OPEN_NAMED: return OpenNamedFileCommand(window);
     case CMD_CANVAS_SIZE: return CanvasSizeCommand(window);
     case CMD_ICON_IMAGES: return IconImagesCommand(window);
+    case CMD_HOT_SPOT: return HotSpotCommand(window);
     case CMD_EXIT: return ExitCommand(window);
     }
     return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
@@ -196,12 +197,16 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     // The session may end only once the picture is saved or given up.
     case WM_QUERYENDSESSION: return AskBeforeDiscarding(window) ? TRUE : FALSE;
     case WM_DESTROY: return OnDestroy();
+    // A second start's file (the system's own way to hand data to another program's window).
+    case WM_COPYDATA: return FileHandedOver(window, lParam);
+    case WM_ENABLE: OpenWaitingHandedFile(window, wParam); break;
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     // Desktop additions; the handheld never sends these.
     case WM_DROPFILES: return DroppedFiles(window, wParam);
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL: return MainWindowWheel(window, message, wParam, lParam);
     case WM_GETMINMAXINFO: return MainWindowSizeLimits(window, lParam);
+    case WM_WINDOWPOSCHANGING: return MainWindowPlaced((WINDOWPOS*)lParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -26,6 +26,7 @@ int ScaleWheelTurn;
 WCHAR DocumentFile[PATH_CHARS];
 int DocumentFileFormat;
 WCHAR NamedFile[PATH_CHARS];
+bool HandedFileWaiting;
 
 void ResetShellState() {
     MainMenu = nullptr;
@@ -38,6 +39,7 @@ void ResetShellState() {
     CanvasSizeChoice = 0;
     KeyTable = nullptr;
     DocumentFile[0] = NamedFile[0] = 0;
+    HandedFileWaiting = false;
     DocumentFileFormat = 0;
     ScaleWheelTurn = 0;
 }

@@ -7,7 +7,10 @@ set(SHELL_SOURCES
     shell/dialogs.cpp
     shell/file_commands.cpp
     shell/icon_images_dialog.cpp
+    shell/all_sizes_dialog.cpp
+    shell/hot_spot_command.cpp
     shell/command_line.cpp
+    shell/second_start.cpp
     shell/document_file.cpp
     shell/scale.cpp
     shell/dropped_files.cpp

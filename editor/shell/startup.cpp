@@ -54,18 +54,12 @@ void RegisterEditorClasses(HINSTANCE instance) {
     }
 }
 
-// On the handheld the low bit of the handle also brings the window's last active pop-up
-// forward; a system that does not know that convention gets the plain handle.
-static void BringForward(HWND window) {
-    if (!SetForegroundWindow((HWND)((ULONG_PTR)window | 1))) SetForegroundWindow(window);
-}
-
 int StartEditor(HINSTANCE instance, HINSTANCE previous, int showCommand) {
     AppInstance = instance;
     SHInitExtraControls();
     HWND running = FindWindowW(L"Mosaro", L"Pixmora");
     if (running) {
-        BringForward(running);
+        HandOverToRunningEditor(running, nullptr);
         return 0;
     }
     if (!previous) RegisterEditorClasses(instance);
@@ -84,6 +78,7 @@ int StartEditor(HINSTANCE instance, HINSTANCE previous, int showCommand) {
     UpdateWindow(MainWindow);
     KeyTable = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_KEYS));
     AcceptDroppedFiles(MainWindow);
+    WatchBoxClicks();
     return 1;
 }
 
@@ -107,6 +102,11 @@ int RunMessageLoop() {
 }
 
 int RunEditor(HINSTANCE instance, HINSTANCE previous, const WCHAR* commandLine, int showCommand) {
+    HWND running = FindWindowW(L"Mosaro", L"Pixmora");
+    if (running) {
+        HandOverToRunningEditor(running, commandLine);
+        return 0;
+    }
     if (!StartEditor(instance, previous, showCommand)) return 0;
     OpenCommandLineFile(MainWindow, commandLine);
     return RunMessageLoop();

@@ -67,12 +67,22 @@ UINT MakeResizable(HWND parent) {
     return SWP_FRAMECHANGED;
 }
 
-// A maximised parent leaves the bottom of the work area to its bar. The system puts it at
-// the work area's top, ptMaxPosition.y above it (its frame hangs over the edge).
+// A maximised parent takes the work area, never the whole screen (the desktop's task bar
+// stays in view), less the strip along its bottom that its bar takes. The system counts the
+// maximised place from the monitor's corner and has the frame hang over the edges by the
+// amount it put in ptMaxPosition; the bottom edge rests on the bar instead.
 void LeaveRoomForBar(const SoftKeyBar* bar, MINMAXINFO* limits) {
-    RECT work = WorkArea(bar->parent);
-    int height = work.bottom - work.top - bar->height - limits->ptMaxPosition.y;
-    if (height < limits->ptMaxSize.y) limits->ptMaxSize.y = height;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(bar->parent, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        monitor.rcMonitor = monitor.rcWork = WorkArea(bar->parent);
+    const RECT& work = monitor.rcWork;
+    const int overX = -limits->ptMaxPosition.x > 0 ? -limits->ptMaxPosition.x : 0;
+    const int overY = -limits->ptMaxPosition.y > 0 ? -limits->ptMaxPosition.y : 0;
+    limits->ptMaxPosition = {work.left - monitor.rcMonitor.left - overX,
+                             work.top - monitor.rcMonitor.top - overY};
+    limits->ptMaxSize = {work.right - work.left + 2 * overX,
+                         work.bottom - work.top - bar->height + overY};
 }
 
 // Keeps a maximised parent's client area above its bar where the window manager made the

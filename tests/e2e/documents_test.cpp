@@ -254,25 +254,26 @@ TEST_F(Editor, YesSavesABitmapAsABitmapAndAsksBeforeAnIconsName) {
     Drag(0, 3, 4, 3);
     const std::wstring icon = Write(L"kept.ico", Icon(16, true));
     const Bytes iconBytes = ReadWholeFile(icon);
-    // Save As to the icon's name: No writes nothing, and the guarded command does not go on.
-    AnswerNextBox(IDYES);
+    // Save As to the icon's name (the dialog asks whether to replace it, then the question):
+    // No writes nothing.
     TypeSaveName(icon);
+    AnswerNextBox(IDYES);
     AnswerNextBox(IDNO);
-    ClearSeenBoxes();
-    File(L"&New Create"); // its size dialog, unexpected, would fail the test
-    ASSERT_EQ(3u, SeenBoxes().size()) << "the prompt, the save dialog, the question";
-    EXPECT_EQ(L"Write a bitmap, not an icon, into kept.ico?", SeenBoxes()[2].text);
-    EXPECT_EQ(icon, SeenBoxes()[2].caption);
-    EXPECT_EQ((UINT)MB_ICONQUESTION, SeenBoxes()[2].icon);
-    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), SeenBoxes()[2].buttons);
+    FileCommand(CMD_SAVE_BITMAP);
+    const SeenBox question = SeenBoxes().back();
+    EXPECT_EQ(L"Write a bitmap, not an icon, into kept.ico?", question.text);
+    EXPECT_EQ(icon, question.caption);
+    EXPECT_EQ((UINT)MB_ICONQUESTION, question.icon);
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), question.buttons);
     EXPECT_EQ(iconBytes, ReadWholeFile(icon));
     EXPECT_EQ(1, Modified);
     // Yes writes the bitmap there.
     TypeSaveName(icon);
     AnswerNextBox(IDYES);
+    AnswerNextBox(IDYES);
     FileCommand(CMD_SAVE_BITMAP);
     EXPECT_EQ(15, BmpFileIndex(ReadWholeFile(icon), 2, 3));
-    // The document is a bitmap again: Yes at Exit writes its own file as a bitmap.
+    // An opened bitmap: Yes at Exit writes its own file as a bitmap, with no dialog.
     ChooseFile(path);
     File(L"&Open a DIB file");
     Drag(0, 5, 4, 5);
@@ -283,6 +284,23 @@ TEST_F(Editor, YesSavesABitmapAsABitmapAndAsksBeforeAnIconsName) {
     Bytes file = ReadWholeFile(path);
     EXPECT_EQ(15, BmpFileIndex(file, 2, 5));
     EXPECT_EQ(6, BmpFileIndex(file, 2, 4)) << "the rest as it was";
+}
+
+// A new picture's Save As at the prompt, to an icon's name, answered No: nothing is written
+// and the command the prompt guarded does not go on.
+TEST_F(Editor, NoToABitmapUnderAnIconsNameKeepsThePicture) {
+    NewCreate(16);
+    Drag(0, 3, 4, 3);
+    const std::wstring icon = Write(L"kept.ico", Icon(16, true));
+    AnswerNextBox(IDYES);
+    TypeSaveName(icon);
+    AnswerNextBox(IDYES); // the dialog's own question: replace the file?
+    AnswerNextBox(IDNO);
+    File(L"&New Create"); // its size dialog, unexpected, would fail the test
+    EXPECT_EQ(L"Write a bitmap, not an icon, into kept.ico?", SeenBoxes().back().text);
+    EXPECT_EQ(Icon(16, true), ReadWholeFile(icon));
+    EXPECT_EQ(1, Modified);
+    EXPECT_EQ("00FF", ImageRow(3, 2, 6));
 }
 
 TEST_F(Editor, NoEndsTheEditorUnsaved) {

@@ -281,14 +281,16 @@ TEST_F(Editor, PaintOverTransparentPixelsIsSavedOpaque) {
         {"placed block",
          [] {
              TapTool(TOOL_COPYRECT);
-             Drag(15, 0, 15, 3);
+             Drag(15, 0, 16, 4); // the last column's top four pixels
              MenuItem(L"&Edit", L"Copy");
              MenuItem(L"&Edit", L"Paste");
-             Drag(15, 1, 10, 12); // the floating block dragged from inside it
-             Tap(0, 15);          // and placed
+             ASSERT_EQ(1, Floating);
+             ASSERT_EQ(0, PastePos.x) << "the block floats at the top-left corner";
+             Tap(5, 8); // a tap outside places it there
+             ASSERT_EQ(0, Floating);
          },
-         {{10, 11}, {10, 14}},
-         {{11, 12}, {9, 12}, {10, 15}},
+         {{0, 0}, {0, 3}},
+         {{1, 1}, {0, 4}, {5, 8}},
          "00FF00"},
     };
     for (int form : {4, 32, 0}) {

@@ -25,15 +25,7 @@ void Editor::TearDown() {
     ClearPendingAnswers();
     Modified = 0; // ends without a prompt
     EndEditorSession();
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((Folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            DeleteFileW(PathOf(found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(Folder.c_str());
+    RemoveTestFolder(Folder);
 }
 
 void Editor::File(const wchar_t* item) {
@@ -215,56 +207,21 @@ std::vector<std::wstring> Rows(HWND dialog) {
     return rows;
 }
 
+void ChooseSizeAndForm(HWND dialog, const wchar_t* size, int form) {
+    HWND box = GetDlgItem(dialog, IDC_ADD_SIZE);
+    SendMessageW(box, CB_SETCURSEL, (WPARAM)-1, 0);
+    SetWindowTextW(box, size);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ADD_SIZE, CBN_EDITCHANGE), (LPARAM)box);
+    if (form >= 0) SendDlgItemMessageW(dialog, IDC_ADD_FORM, CB_SETCURSEL, form, 0);
+}
+
+Bytes IconFileBlock(const Bytes& file, int n) {
+    size_t size = GetLE32(file, 14 + 16 * n), at = GetLE32(file, 18 + 16 * n);
+    return at + size <= file.size() ? Bytes(file.begin() + at, file.begin() + at + size) : Bytes();
+}
+
 void ExpectNoFailureShown() {
     for (const SeenBox& box : SeenBoxes())
         EXPECT_NE((UINT)MB_ICONEXCLAMATION, box.icon)
             << "shown: " << testing::PrintToString(box.text);
-}
-
-// ---- Files on disk ----------------------------------------------------------------------
-
-static int Nibble(const BYTE* row, int x) {
-    return x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4;
-}
-
-int BmpFileIndex(const Bytes& file, int x, int y, int* width, int* height) {
-    if (file.size() < 14 + 40 || file[0] != 'B' || file[1] != 'M') return -1;
-    int w = (int)GetLE32(file, 18), h = (int)GetLE32(file, 22);
-    if (GetLE16(file, 28) != 4 || w <= 0 || h <= 0) return -1;
-    if (width) *width = w;
-    if (height) *height = h;
-    size_t stride = (w * 4 + 31) / 32 * 4;
-    size_t at = GetLE32(file, 10) + (h - 1 - y) * stride;
-    if (at + stride > file.size()) return -1;
-    return Nibble(&file[at], x);
-}
-
-int IconFileImageCount(const Bytes& file) {
-    return file.size() < 6 ? -1 : GetLE16(file, 4);
-}
-
-// Image n's block: header, 16 colours, colour rows, then the mask rows.
-static const BYTE* IconBlock(const Bytes& file, int n, int* width, int* height) {
-    if (IconFileImageCount(file) <= n || file.size() < 22 + 16 * (size_t)n) return nullptr;
-    size_t at = GetLE32(file, 18 + 16 * n);
-    if (at + 40 > file.size() || GetLE16(file, at + 14) != 4) return nullptr;
-    *width = (int)GetLE32(file, at + 4);
-    *height = (int)GetLE32(file, at + 8) / 2;
-    size_t size = 40 + 64 + ((*width * 4 + 31) / 32 * 4 + (*width + 31) / 32 * 4) * *height;
-    return at + size <= file.size() ? &file[at] : nullptr;
-}
-
-int IconFileIndex(const Bytes& file, int x, int y, int n) {
-    int w, h;
-    const BYTE* block = IconBlock(file, n, &w, &h);
-    if (!block) return -1;
-    return Nibble(block + 104 + (h - 1 - y) * ((w * 4 + 31) / 32 * 4), x);
-}
-
-bool IconFileTransparent(const Bytes& file, int x, int y, int n) {
-    int w, h;
-    const BYTE* block = IconBlock(file, n, &w, &h);
-    if (!block) return false;
-    const BYTE* mask = block + 104 + (w * 4 + 31) / 32 * 4 * h;
-    return (mask[(h - 1 - y) * ((w + 31) / 32 * 4) + x / 8] >> (7 - x % 8)) & 1;
 }

@@ -87,16 +87,11 @@ void IconImages(std::function<void(HWND)> steps, std::vector<int> answers = {});
 void TapControl(HWND dialog, int id);
 void TapRow(HWND dialog, int row, bool twice = false);
 std::vector<std::wstring> Rows(HWND dialog);
+// Types the size into the size box as a user does, then chooses the form (-1: the one the
+// dialog suggests for the size).
+void ChooseSizeAndForm(HWND dialog, const wchar_t* size, int form = -1);
+// Image n's bytes as an icon file holds them.
+Bytes IconFileBlock(const Bytes& file, int n);
 
 // No message box told of a failure (dialogs and questions may have been shown).
 void ExpectNoFailureShown();
-
-// ---- Files on disk ----------------------------------------------------------------------
-// Pixel index (x, y, top-down) of a 4-bit bitmap file's image, or -1 when the file is not
-// one; size in *width, *height.
-int BmpFileIndex(const Bytes& file, int x, int y, int* width = nullptr, int* height = nullptr);
-// Of image n (the first by default) of an icon file of 4-bit images: pixel index, and whether
-// the AND mask marks it transparent.
-int IconFileIndex(const Bytes& file, int x, int y, int n = 0);
-bool IconFileTransparent(const Bytes& file, int x, int y, int n = 0);
-int IconFileImageCount(const Bytes& file);

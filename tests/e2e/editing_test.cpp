@@ -84,7 +84,9 @@ TEST_F(Editor, SelectionCopiedPastedDraggedPlacedAndUndone) {
     EXPECT_EQ("F9999F", ImageRow(14, 20, 26));
     Bytes file = SaveAs(CMD_SAVE_ICON, PathOf(L"floating.ico"));
     ASSERT_EQ(2, IconFileImageCount(file));
-    EXPECT_EQ(9, IconFileIndex(file, 12, 7, 1)) << "the block at (24, 14) of the canvas";
+    // Each pixel of the 16 x 16 averages a 2 x 2 block of the canvas: this one the block's
+    // (22, 12) to (23, 13), all of it red.
+    EXPECT_EQ(9, IconFileIndex(file, 11, 6, 1)) << "the block at (22, 12) of the canvas";
     ExpectNoFailureShown();
 }
 

@@ -5,9 +5,16 @@ generate DIR: their icons under DIR/others, and list.txt, a line for each image 
               "FILE WIDTH HEIGHT PAINTX PAINTY CLEARX CLEARY" (CLEARX -1: none), with
               FILE.WxH.expect, the image as Pixmora must show it ("W H\\n", RGBA rows
               top-down), and FILE.WxH.deep, the 16-bit samples of a PNG that has them.
+              Under DIR/made: source.ico and source256.ico, and made.txt, a line for each
+              image Pixmora adds to source.ico through the Icon Images dialog:
+              "ICON SIZE FORM HOW" (FORM 0 16 colours, 1 256 colours, 2 true colour BMP,
+              3 PNG; HOW canvas or blank), each ICON saved under DIR/made/back; and Make All
+              Sizes of source256.ico saved as DIR/made/back/all_sizes.ico.
 check DIR:    Pixmora painted PAINT red, made CLEAR transparent and saved each icon under
               DIR/back. Both programs must read every such image with just those two pixels
               changed, every other pixel's colour and alpha as they were; a PNG stays a PNG.
+              Each image Pixmora made must have the size, depth and pixels expected, read by
+              both.
 """
 import io
 import os
@@ -18,7 +25,8 @@ import sys
 from PIL import Image
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "files"))
-from interop import icon_blocks, icon_file, load_convert, load_pil, picture, same_picture  # noqa
+from interop import (COLOURS, four_bit_block, icon_blocks, icon_file, load_convert,  # noqa
+                     load_pil, picture, same_picture)
 
 
 def graded(width, height):
@@ -66,18 +74,18 @@ def generate(folder):
                 f.write(struct.pack(">%dH" % len(deep), *deep))
         lines.append("%s %d %d %d %d %d %d" % ((name, w, h) + paint + clear))
 
-    def png_icon(name, size, paint, clear, data=None, listed=None):
-        """An icon of one PNG image (data; its directory giving the size listed, when given),
+    def png_icon(name, size, paint, clear, data=None, directory_size=None):
+        """An icon of one PNG image (data; its directory giving it directory_size, when given),
         or one the program wrote; the image of that size as Pillow reads it, 16-bit samples
         shortened to their high byte as the codec does."""
         path = os.path.join(out, name)
         if data:
             icon = icon_file([struct.unpack(">II", data[16:24]) + (32, data)])
-            if listed:
-                icon = icon[:14] + struct.pack("<I", listed) + icon[18:]
+            if directory_size:
+                icon = icon[:14] + struct.pack("<I", directory_size) + icon[18:]
             with open(path, "wb") as f:
                 f.write(icon)
-        block = data if listed else block_of(path, size, size)[0]
+        block = data if directory_size else block_of(path, size, size)[0]
         assert block[:4] == b"\x89PNG", name
         deep = samples16(block) if block[24] == 16 else None
         rgba = bytes(s >> 8 for s in deep) if deep else Image.open(io.BytesIO(block)).convert(
@@ -114,7 +122,7 @@ def generate(folder):
     whole = png_bytes(graded(32, 32))
     assert whole[-12:] == b"\0\0\0\0IEND\xaeB`\x82"
     png_icon("png_no_end.ico", 32, (0, 0), (5, 0), whole[:-12])
-    png_icon("png_size_short.ico", 32, (7, 0), (5, 0), whole, listed=100)
+    png_icon("png_size_short.ico", 32, (7, 0), (5, 0), whole, directory_size=100)
     # ImageMagick's own icon of a 256 x 256 image, which it stores as PNG.
     graded(256, 256).save(os.path.join(out, "source256.png"))
     subprocess.run(["convert", os.path.join(out, "source256.png"), os.path.join(out, "im_256.ico")],
@@ -135,6 +143,108 @@ def generate(folder):
 
     with open(os.path.join(out, "list.txt"), "w") as f:
         f.write("\n".join(lines) + "\n")
+    generate_made(os.path.join(folder, "made"))
+
+
+# ---- Images Pixmora makes: every form, blank and from the canvas, and Make All Sizes ------------
+
+MADE = [(16, "canvas"), (64, "canvas"), (20, "blank")]
+
+
+def block_source(x, y):
+    """The 32 x 32 canvas of 2 x 2 blocks (so halving and doubling are exact): RGBA."""
+    bx, by = x // 2, y // 2
+    return COLOURS[(bx * 3 + by) % 16] + (0 if (bx + by) % 7 == 0 else 255,)
+
+
+def tile_source(x, y):
+    """The 256 x 256 picture of 16 x 16 tiles, some clear."""
+    tx, ty = x // 16, y // 16
+    return COLOURS[(tx + 2 * ty) % 16] + (0 if (tx + ty) % 5 == 0 else 255,)
+
+
+def drawn(w, h, source):
+    im = Image.new("RGBA", (w, h))
+    im.putdata([source(x, y) for y in range(h) for x in range(w)])
+    return im
+
+
+def generate_made(out):
+    os.makedirs(os.path.join(out, "back"), exist_ok=True)
+    block = four_bit_block(drawn(32, 32, block_source), 64, True)
+    with open(os.path.join(out, "source.ico"), "wb") as f:
+        f.write(icon_file([(32, 32, 4, block)]))
+    tiles = png_bytes(drawn(256, 256, tile_source))
+    with open(os.path.join(out, "source256.ico"), "wb") as f:
+        f.write(icon_file([(256, 256, 32, tiles)]))
+    with open(os.path.join(out, "made.txt"), "w") as f:
+        for form in range(4):
+            for size, how in MADE:
+                f.write("form%d.ico %d %d %s\n" % (form, size, form, how))
+
+
+def scaled(w, h, source, from_w, from_h):
+    return bytes(v for y in range(h) for x in range(w)
+                 for v in source(x * from_w // w, y * from_h // h))
+
+
+def depth_problem(block, form):
+    if form == 3:
+        return None if block[:4] == b"\x89PNG" else "not PNG"
+    bits = struct.unpack_from("<H", block, 14)[0] if block[:4] != b"\x89PNG" else "PNG"
+    return None if bits == (4, 8, 32)[form] else "%s bits, not %d" % (bits, (4, 8, 32)[form])
+
+
+def read_by_both(path, w, h, want):
+    return ["%s: %s" % (program, problem) for program, problem in (
+        ("Pillow", same_picture(load_pil(path, w, h), want, w, h)),
+        ("ImageMagick", same_picture(load_convert(path, w, h), want, w, h))) if problem]
+
+
+def made_problems(folder):
+    out = os.path.join(folder, "made")
+    problems, checked = [], 0
+    icons = {}
+    with open(os.path.join(out, "made.txt")) as f:
+        for line in f:
+            name, size, form, how = line.split()
+            icons.setdefault(name, []).append((int(size), int(form), how))
+    for name, images in icons.items():
+        path = os.path.join(out, "back", name)
+        blocks = icon_blocks(path)
+        sizes = [(w, h) for w, h, _, _ in blocks]
+        if sizes != [(32, 32)] + [(s, s) for s, _, _ in images]:
+            problems.append("%s: sizes %s" % (name, sizes))
+            continue
+        for (size, form, how), (_, _, bits, block) in zip(images, blocks[1:]):
+            where = "%s %d %s" % (name, size, how)
+            checked += 1
+            problem = depth_problem(block, form)
+            if problem or bits != (4, 8, 32, 32)[form]:
+                problems.append("%s: %s, directory %d bits" % (where, problem, bits))
+            if how == "canvas":
+                want = scaled(size, size, block_source, 32, 32)
+            else:
+                want = (b"\xff\xff\xff\xff" if form < 2 else b"\0\0\0\0") * size * size
+            problems += ["%s: %s" % (where, p) for p in read_by_both(path, size, size, want)]
+    path = os.path.join(out, "back", "all_sizes.ico")
+    blocks = icon_blocks(path)
+    if [w for w, _, _, _ in blocks] != [16, 24, 32, 48, 256]:
+        return problems + ["all_sizes.ico: sizes %s" % [w for w, _, _, _ in blocks]], checked
+    for w, _, bits, block in blocks:
+        checked += 1
+        problem = depth_problem(block, 3 if w == 256 else 2)
+        if problem or bits != 32:
+            problems.append("all_sizes.ico %d: %s, directory %d bits" % (w, problem, bits))
+        if w in (16, 32, 256):
+            want = scaled(w, w, tile_source, 256, 256)
+            problems += ["all_sizes.ico %d: %s" % (w, p) for p in read_by_both(path, w, w, want)]
+        else:
+            # Tiles meet inside a pixel: both programs must read the same blend.
+            problem = same_picture(load_pil(path, w, w), load_convert(path, w, w), w, w)
+            if problem:
+                problems.append("all_sizes.ico %d: Pillow and ImageMagick differ: %s" % (w, problem))
+    return problems, checked
 
 
 def edited(values, w, paint, clear, top):
@@ -202,6 +312,12 @@ def check(folder):
                 problems = ["not readable: %s" % error]
             checked += 1
             failures += ["%s %dx%d: %s" % (name, w, h, p) for p in problems]
+    try:
+        problems, made = made_problems(folder)
+    except (OSError, subprocess.CalledProcessError, ValueError) as error:
+        problems, made = ["made icons not readable: %s" % error], 0
+    failures += problems
+    checked += made
     print("%d images checked" % checked)
     print("\n".join(failures))
     return 1 if failures or not checked else 0

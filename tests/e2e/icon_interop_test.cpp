@@ -119,3 +119,46 @@ TEST_F(Editor, IconsOtherProgramsWroteAreEditedImageByImage) {
     }
     ExpectNoFailureShown();
 }
+
+// Images added through the Icon Images dialog, every form blank and from the canvas, and
+// Make All Sizes of a 256 x 256 PNG image, saved for Pillow and ImageMagick to read.
+TEST_F(Editor, IconsMadeHereAreSavedForOtherPrograms) {
+    std::wstring made = InteropFolder() + L"\\made";
+    std::ifstream list(std::string(made.begin(), made.end()) + "\\made.txt");
+    std::string line, name, current, how;
+    std::vector<std::string> lines;
+    while (std::getline(list, line))
+        lines.push_back(line);
+    ASSERT_EQ(12u, lines.size());
+    for (size_t i = 0; i < lines.size(); i += 3) {
+        std::istringstream first(lines[i]);
+        first >> name;
+        SCOPED_TRACE(name);
+        SetMode(false);
+        ChooseFile(made + L"\\source.ico");
+        File(L"&Open a ICON file");
+        IconImages([&](HWND dialog) {
+            for (size_t j = i; j < i + 3; j++) {
+                std::istringstream fields(lines[j]);
+                int size = 0, form = 0;
+                fields >> current >> size >> form >> how;
+                ChooseSizeAndForm(dialog, std::to_wstring(size).c_str(), form);
+                CheckDlgButton(dialog, IDC_ADD_FROM_CANVAS,
+                               how == "canvas" ? BST_CHECKED : BST_UNCHECKED);
+                TapControl(dialog, IDC_IMAGE_ADD);
+            }
+            TapControl(dialog, IDCANCEL);
+        });
+        SaveAs(CMD_SAVE_ICON, made + L"\\back\\" + Wide(name));
+    }
+    SetMode(false);
+    ChooseFile(made + L"\\source256.ico");
+    File(L"&Open a ICON file");
+    IconImages([&](HWND dialog) {
+        HandleNextDialog([](HWND sizes) { PressDialogButton(sizes, IDOK); });
+        TapControl(dialog, IDC_MAKE_ALL_SIZES);
+        TapControl(dialog, IDCANCEL);
+    });
+    SaveAs(CMD_SAVE_ICON, made + L"\\back\\all_sizes.ico");
+    ExpectNoFailureShown();
+}

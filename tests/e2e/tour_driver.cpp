@@ -1,7 +1,7 @@
 // Drives a running editor through the README's tour, one scene per run, as a user would:
 // menu commands, answers to its dialogs, taps on the tool windows and strokes on the
 // canvas, all as window messages from outside the editor's process.
-// Usage: tour_driver start|draw|transparency
+// Usage: tour_driver start|draw|transparency|images|made
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>
@@ -103,11 +103,43 @@ void DrawFace() {
     Settle();
 }
 
+// A dialog the editor opened, once it is up; none after ten seconds.
+HWND WaitForDialog(const wchar_t* caption) {
+    for (int i = 0; i < 100; i++) {
+        if (HWND dialog = FindWindowW(L"#32770", caption)) return dialog;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// Icon Images, then Make All Sizes with the sizes it offers: the list of the icon made.
+bool MakeAllSizes() {
+    PostMessageW(Main, WM_COMMAND, 67, 0); // Icon Images
+    HWND images = WaitForDialog(L"Icon Images");
+    if (!images) return false;
+    PostMessageW(images, WM_COMMAND, 134, 0); // Make All Sizes
+    HWND sizes = WaitForDialog(L"Make All Sizes");
+    if (!sizes) return false;
+    PostMessageW(sizes, WM_COMMAND, IDOK, 0);
+    Settle();
+    return true;
+}
+
+// The 48 x 48 image made, chosen in the list and edited.
+bool EditMadeImage() {
+    HWND images = WaitForDialog(L"Icon Images");
+    if (!images) return false;
+    SendDlgItemMessageW(images, 120, LB_SETCURSEL, 3, 0); // 16, 24, 32, 48, 256
+    PostMessageW(images, WM_COMMAND, 121, 0);             // Edit
+    Settle();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: tour_driver start|draw|transparency\n");
+        fprintf(stderr, "usage: tour_driver start|draw|transparency|images|made\n");
         return 2;
     }
     for (int i = 0; i < 200 && !Main; i++) {
@@ -136,6 +168,12 @@ int main(int argc, char** argv) {
         }
         Stroke(31, 31, 31, 31); // a line stops before its end pixel; a tap sets it
         Settle();
+    } else if (!strcmp(argv[1], "images") && !MakeAllSizes()) {
+        fprintf(stderr, "tour_driver: Make All Sizes did not run\n");
+        return 1;
+    } else if (!strcmp(argv[1], "made") && !EditMadeImage()) {
+        fprintf(stderr, "tour_driver: the Icon Images dialog is not up\n");
+        return 1;
     }
     Settle();
     return 0;

@@ -352,3 +352,51 @@ Bytes MakePng(DWORD width, DWORD height, int depth, int colourType, const Bytes&
     z.resize(packed);
     return MakePngOfData(width, height, depth, colourType, z, before);
 }
+
+// ---- Reading 4-bit bitmap and icon files back -----------------------------------------
+
+static int Nibble(const BYTE* row, int x) {
+    return x % 2 ? row[x / 2] & 15 : row[x / 2] >> 4;
+}
+
+int BmpFileIndex(const Bytes& file, int x, int y, int* width, int* height) {
+    if (file.size() < 14 + 40 || file[0] != 'B' || file[1] != 'M') return -1;
+    int w = (int)GetLE32(file, 18), h = (int)GetLE32(file, 22);
+    if (GetLE16(file, 28) != 4 || w <= 0 || h <= 0) return -1;
+    if (width) *width = w;
+    if (height) *height = h;
+    size_t stride = (w * 4 + 31) / 32 * 4;
+    size_t at = GetLE32(file, 10) + (h - 1 - y) * stride;
+    if (at + stride > file.size()) return -1;
+    return Nibble(&file[at], x);
+}
+
+int IconFileImageCount(const Bytes& file) {
+    return file.size() < 6 ? -1 : GetLE16(file, 4);
+}
+
+// Image n's block: header, 16 colours, colour rows, then the mask rows.
+static const BYTE* IconBlock(const Bytes& file, int n, int* width, int* height) {
+    if (IconFileImageCount(file) <= n || file.size() < 22 + 16 * (size_t)n) return nullptr;
+    size_t at = GetLE32(file, 18 + 16 * n);
+    if (at + 40 > file.size() || GetLE16(file, at + 14) != 4) return nullptr;
+    *width = (int)GetLE32(file, at + 4);
+    *height = (int)GetLE32(file, at + 8) / 2;
+    size_t size = 40 + 64 + ((*width * 4 + 31) / 32 * 4 + (*width + 31) / 32 * 4) * *height;
+    return at + size <= file.size() ? &file[at] : nullptr;
+}
+
+int IconFileIndex(const Bytes& file, int x, int y, int n) {
+    int w, h;
+    const BYTE* block = IconBlock(file, n, &w, &h);
+    if (!block) return -1;
+    return Nibble(block + 104 + (h - 1 - y) * ((w * 4 + 31) / 32 * 4), x);
+}
+
+bool IconFileTransparent(const Bytes& file, int x, int y, int n) {
+    int w, h;
+    const BYTE* block = IconBlock(file, n, &w, &h);
+    if (!block) return false;
+    const BYTE* mask = block + 104 + (w * 4 + 31) / 32 * 4 * h;
+    return (mask[(h - 1 - y) * ((w + 31) / 32 * 4) + x / 8] >> (7 - x % 8)) & 1;
+}

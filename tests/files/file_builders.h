@@ -74,3 +74,13 @@ Bytes WithPngSize(const Bytes& png, DWORD width, DWORD height);
 // Pixel colour (0x00BBGGRR) of a normalised DIB, and its mask bit.
 COLORREF NormalisedPixel(const BYTE* dib, int x, int y);
 bool MaskBit(const BYTE* mask, int width, int height, int x, int y);
+
+// ---- Reading 4-bit bitmap and icon files back -----------------------------------------
+// Pixel index (x, y, top-down) of a 4-bit bitmap file's image, or -1 when the file is not
+// one; size in *width, *height.
+int BmpFileIndex(const Bytes& file, int x, int y, int* width = nullptr, int* height = nullptr);
+// Of image n (the first by default) of an icon file of 4-bit images: pixel index, and whether
+// the AND mask marks it transparent.
+int IconFileIndex(const Bytes& file, int x, int y, int n = 0);
+bool IconFileTransparent(const Bytes& file, int x, int y, int n = 0);
+int IconFileImageCount(const Bytes& file);

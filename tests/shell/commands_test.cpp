@@ -1,6 +1,7 @@
 // The main window's commands: the save prompt that guards them, New Create, Canvas Size,
 // Scale, the forwards to the canvas, Exit and closing from outside.
 #include "editor_window.h"
+#include <functional>
 
 namespace {
 
@@ -231,39 +232,66 @@ TEST_F(EditorWindow, UndoAndRedoFromTheMenuExchangeOrSayThereIsNothing) {
     DiscardImage();
 }
 
-// The second click of a double-click on a box's OK lands where the box was: the message loop
-// drops that press and its release, but not a press elsewhere, later, or with no box before.
+// The second click of a double-click on a box's OK lands where the first did: the message
+// loop drops that press and its release, but not a press elsewhere, later, with no box
+// before, or after a box closed by a key or by a command sent to it. Each press is judged by
+// its own position (lParam); the pointer's (pt) stays where it rests, as for posted input.
 TEST_F(EditorWindow, TheClickAfterOneThatClosedABoxIsDroppedOnlyWhenItIsItsEcho) {
     MakeRecordingCanvas();
-    auto press = [](POINT at, DWORD time, UINT message = WM_LBUTTONDOWN) {
-        MSG msg = {ImageWindows[0], message, MK_LBUTTON, 0, time, at};
+    POINT rests;
+    GetCursorPos(&rests);
+    auto press = [&](POINT at, DWORD time, UINT message = WM_LBUTTONDOWN) {
+        ScreenToClient(ImageWindows[0], &at);
+        MSG msg = {ImageWindows[0], message, MK_LBUTTON, MAKELPARAM(at.x, at.y), time, rests};
         return IsClosingClickEcho(&msg);
     };
-    auto closeABox = []() {
-        AnswerNextBox(IDOK);
-        Command(CMD_UNDO); // "There's No undo item!"
+    // "There's No undo item!", closed as the action does it from inside the box's loop.
+    auto closeABox = [](std::function<void(HWND ok)> close) {
+        HandleNextDialog([close](HWND box) { close(GetDlgItem(box, IDOK)); });
+        Command(CMD_UNDO);
         ASSERT_EQ(L"There's No undo item!", SeenBoxes().back().text);
     };
-    POINT cursor;
-    closeABox();
-    GetCursorPos(&cursor);
-    EXPECT_TRUE(press(cursor, GetTickCount())) << "the echo";
-    EXPECT_TRUE(press(cursor, GetTickCount(), WM_LBUTTONUP)) << "and its release";
-    EXPECT_FALSE(press(cursor, GetTickCount())) << "a second press is the user's";
-    EXPECT_FALSE(press(cursor, GetTickCount(), WM_LBUTTONUP));
+    POINT clicked = {};
+    auto byClick = [&](HWND ok) {
+        RECT r;
+        GetClientRect(ok, &r);
+        clicked = POINT{r.right / 2, r.bottom / 2};
+        PostMessageW(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(clicked.x, clicked.y));
+        PostMessageW(ok, WM_LBUTTONUP, 0, MAKELPARAM(clicked.x, clicked.y));
+        ClientToScreen(ok, &clicked);
+    };
+    auto byKey = [&](HWND ok) { // a click on the box, not its button, then Enter closes it
+        HWND box = GetParent(ok);
+        clicked = POINT{5, 5};
+        PostMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(clicked.x, clicked.y));
+        PostMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(clicked.x, clicked.y));
+        ClientToScreen(box, &clicked);
+        PostMessageW(ok, WM_KEYDOWN, VK_RETURN, 1);
+    };
+    auto byCommand = [](HWND ok) { PressDialogButton(GetParent(ok), IDOK); };
 
-    closeABox();
-    GetCursorPos(&cursor);
-    EXPECT_FALSE(press(POINT{cursor.x + 40, cursor.y}, GetTickCount())) << "elsewhere";
-    closeABox();
-    GetCursorPos(&cursor);
-    EXPECT_FALSE(press(cursor, GetTickCount() + GetDoubleClickTime() + 100)) << "later";
-    EXPECT_FALSE(press(cursor, GetTickCount())) << "no box closed since";
+    closeABox(byClick);
+    EXPECT_TRUE(press(clicked, GetTickCount())) << "the echo";
+    EXPECT_TRUE(press(clicked, GetTickCount(), WM_LBUTTONUP)) << "and its release";
+    EXPECT_FALSE(press(clicked, GetTickCount())) << "a second press is the user's";
+    EXPECT_FALSE(press(clicked, GetTickCount(), WM_LBUTTONUP));
+
+    closeABox(byClick);
+    EXPECT_FALSE(press(POINT{clicked.x + 40, clicked.y}, GetTickCount())) << "elsewhere";
+    closeABox(byClick);
+    EXPECT_FALSE(press(clicked, GetTickCount() + GetDoubleClickTime() + 100)) << "later";
+    EXPECT_FALSE(press(clicked, GetTickCount())) << "no box closed since";
+
+    closeABox(byKey);
+    EXPECT_FALSE(press(clicked, GetTickCount())) << "closed with a key";
+    EXPECT_FALSE(press(rests, GetTickCount()))
+        << "closed with a key, the tap where the pointer rests";
+    closeABox(byCommand);
+    EXPECT_FALSE(press(rests, GetTickCount())) << "closed by a command";
 
     // Presses for windows that are not the editor's are never touched.
-    closeABox();
-    GetCursorPos(&cursor);
-    MSG other = {MenuBarWindow, WM_LBUTTONDOWN, MK_LBUTTON, 0, GetTickCount(), cursor};
+    closeABox(byClick);
+    MSG other = {MenuBarWindow, WM_LBUTTONDOWN, MK_LBUTTON, 0, GetTickCount(), clicked};
     EXPECT_FALSE(IsClosingClickEcho(&other));
-    EXPECT_TRUE(press(cursor, GetTickCount()));
+    EXPECT_TRUE(press(clicked, GetTickCount()));
 }

@@ -218,6 +218,51 @@ TEST_F(EditorWindow, SecondStartBringsTheFirstWindowForwardAndEndsWithZero) {
     DestroyWindow(other);
 }
 
+// A second start hands its file over: opened as the command line's is, but only once no box
+// of the editor is up; data that is not a whole, ended name is refused and changes nothing.
+TEST_F(EditorWindow, AFileHandedOverOpensOnceNoBoxIsUpAndOddDataIsRefused) {
+    std::wstring folder = MakeTestFolder(L"handed-over");
+    std::wstring path = folder + L"\\handed.bmp";
+    std::vector<BYTE> bitmap(14 + 40 + 64 + 16 * 8, 0); // 16 x 16, 4 bits, all colour 0
+    BYTE head[] = {'B', 'M'};
+    std::copy(head, head + 2, bitmap.begin());
+    DWORD size = (DWORD)bitmap.size(), offset = 14 + 40 + 64, header = 40, side = 16;
+    memcpy(&bitmap[2], &size, 4);
+    memcpy(&bitmap[10], &offset, 4);
+    memcpy(&bitmap[14], &header, 4);
+    memcpy(&bitmap[18], &side, 4);
+    memcpy(&bitmap[22], &side, 4);
+    bitmap[26] = 1;
+    bitmap[28] = 4;
+    ASSERT_TRUE(WriteWholeFile(path, bitmap));
+
+    auto send = [](DWORD_PTR tag, const void* data, DWORD bytes) {
+        COPYDATASTRUCT copy = {tag, bytes, (void*)data};
+        return SendMessageW(MainWindow, WM_COPYDATA, 0, (LPARAM)&copy);
+    };
+    const wchar_t unended[] = {L'a', L'b'};
+    std::wstring tooLong(PATH_CHARS + 1, L'a');
+    EXPECT_FALSE(send(HANDED_FILE_TAG + 1, path.c_str(), (DWORD)(path.size() + 1) * 2)) << "tag";
+    EXPECT_FALSE(send(HANDED_FILE_TAG, path.c_str(), (DWORD)(path.size() + 1) * 2 - 1)) << "odd";
+    EXPECT_FALSE(send(HANDED_FILE_TAG, unended, sizeof unended)) << "no end";
+    EXPECT_FALSE(send(HANDED_FILE_TAG, tooLong.c_str(), (DWORD)(tooLong.size() + 1) * 2));
+    EXPECT_FALSE(send(HANDED_FILE_TAG, nullptr, 8)) << "no data";
+    PumpMessages();
+    EXPECT_EQ(nullptr, ImageWindows[0]);
+
+    EnableWindow(MainWindow, FALSE); // as while a box is up
+    HandOverToRunningEditor(MainWindow, (L"\"" + path + L"\"").c_str());
+    PumpMessages();
+    EXPECT_EQ(nullptr, ImageWindows[0]) << "opened under a box";
+    EnableWindow(MainWindow, TRUE);
+    PumpMessages();
+    ASSERT_NE(nullptr, ImageWindows[0]) << "never opened";
+    EXPECT_EQ(16, CanvasWidth);
+    EXPECT_EQ(16, CanvasHeight);
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 namespace {
 
 std::wstring ProgramFile() {
@@ -366,17 +411,24 @@ TEST_F(EditorWindow, ResizedScreenCrossesTheLayoutRuleAndKeepsTheBarBelow) {
     ExpectRect(ViewWindow, p + 8, 4, WideLayoutMinWidth - 1 - p - 12, 500 - 80, "narrow: view");
     expectBarBelow("narrow");
 
-    // The frame stops where the narrow layout stops fitting: at 268 high the half-size
-    // monitor (W - 20) must clear the tool bar's right edge (P + 195, P = 46).
-    EXPECT_EQ(261, SmallestClientWidth(SMALLEST_CLIENT_HEIGHT));
-    EXPECT_EQ(SmallestClientWidth(500), 261 + (p - 46)) << "a taller palette needs more width";
-    sizeClient(SmallestClientWidth(SMALLEST_CLIENT_HEIGHT), SMALLEST_CLIENT_HEIGHT);
+    // The frame goes down to the smallest handheld's screen, upright (240 x 268) and turned
+    // (320 x 188), where the layout is the handheld's own.
     MINMAXINFO limits = {};
     SendMessageW(MainWindow, WM_GETMINMAXINFO, 0, (LPARAM)&limits);
-    RECT smallest = {0, 0, 261, SMALLEST_CLIENT_HEIGHT};
+    RECT smallest = {0, 0, 240, 188};
     AdjustWindowRectEx(&smallest, GetWindowLongW(MainWindow, GWL_STYLE), FALSE, 0);
     EXPECT_EQ(smallest.right - smallest.left, limits.ptMinTrackSize.x);
     EXPECT_EQ(smallest.bottom - smallest.top, limits.ptMinTrackSize.y);
+    const struct { int w, h, palette; } smallScreens[] = {{240, 268, 46}, {320, 188, 31}};
+    for (const auto& screen : smallScreens) {
+        const int w = screen.w, h = screen.h, p = screen.palette;
+        sizeClient(w, h);
+        ExpectRect(ToolBarWindow, p + 8, h - 72, 187, 32, "smallest: tool bar");
+        ExpectRect(LineBarWindow, p + 8, h - 38, 81, 32, "smallest: line bar");
+        ExpectRect(PaletteWindow, 4, 4, p, h - 8, "smallest: palette");
+        ExpectRect(ViewWindow, p + 8, 4, w - p - 12, h - 80, "smallest: view");
+        expectBarBelow("smallest");
+    }
 
     ShowWindow(MainWindow, SW_MAXIMIZE);
     PumpMessages();

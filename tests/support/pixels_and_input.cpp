@@ -106,6 +106,18 @@ std::wstring MakeTestFolder(const wchar_t* name) {
     return folder;
 }
 
+void RemoveTestFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 std::vector<BYTE> ReadWholeFile(const std::wstring& path) {
     std::vector<BYTE> bytes;
     FILE* f = _wfopen(path.c_str(), L"rb");

@@ -60,6 +60,8 @@ void ParkCursor();
 // ---- Files --------------------------------------------------------------------------------------
 // A fresh folder for the test's files under the temporary folder; removed by the caller.
 std::wstring MakeTestFolder(const wchar_t* name);
+// Removes such a folder with the files in it.
+void RemoveTestFolder(const std::wstring& folder);
 std::vector<BYTE> ReadWholeFile(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::vector<BYTE>& bytes);
 // The Linux name of a file under Wine (UTF-8), or "" where there is none.
