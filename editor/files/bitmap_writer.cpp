@@ -87,6 +87,7 @@ bool WriteDib(HWND, const WCHAR* path, const ImageToWrite* image) {
     switch (FinishSafeSave(&save)) {
     case SAVE_DONE: return true;
     case SAVE_IN_USE: ReportError(nullptr, FileInUseText, path, L"WriteDib"); break;
+    case SAVE_DISK_FULL: ReportError(nullptr, DiskFullText, path, L"WriteDib"); break;
     case SAVE_WRITE_FAILED:
         MessageBoxW(nullptr, L"failed in writing pixel bits!", L"WriteDib", MB_OK);
         break;

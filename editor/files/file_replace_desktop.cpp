@@ -16,6 +16,9 @@
 #include <cwchar>
 
 #define PIECE_BYTES 32768
+// The block a file system allocates at a time, the smallest hole a copy keeps.
+#define SPARSE_BLOCK 4096
+#define KEPT_SUFFIX L".old"
 
 bool ResolveLinkedFile(const WCHAR* path, WCHAR* resolved) {
     HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -101,35 +104,80 @@ static bool ReplacingLosesIdentity(const WCHAR* temp, const WCHAR* target) {
     return differ;
 }
 
-static bool CopyRange(HANDLE from, HANDLE to, LONGLONG start, LONGLONG end, BYTE* buffer) {
+static bool DiskFull() {
+    DWORD error = GetLastError();
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
+static bool AllZero(const BYTE* bytes, DWORD count) {
+    for (DWORD i = 0; i < count; i++)
+        if (bytes[i]) return false;
+    return true;
+}
+
+// Copies the bytes from start to end at the same place in the other file. *reached tells how
+// far the target may have been written when it fails. With sparse set, blocks of zeros are
+// passed over, so a copy of a file with holes takes no more room than the file does.
+static bool CopyRange(HANDLE from, HANDLE to, LONGLONG start, LONGLONG end, BYTE* buffer,
+                      bool sparse = false, LONGLONG* reached = nullptr) {
     LARGE_INTEGER at;
     at.QuadPart = start;
-    if (!SetFilePointerEx(from, at, nullptr, FILE_BEGIN) ||
-        !SetFilePointerEx(to, at, nullptr, FILE_BEGIN))
-        return false;
+    if (reached) *reached = start;
+    if (!SetFilePointerEx(from, at, nullptr, FILE_BEGIN)) return false;
     while (start < end) {
         DWORD piece = end - start < PIECE_BYTES ? (DWORD)(end - start) : PIECE_BYTES, done = 0;
-        if (!ReadFile(from, buffer, piece, &done, nullptr) || done != piece ||
-            !WriteFile(to, buffer, piece, &done, nullptr) || done != piece)
-            return false;
+        if (!ReadFile(from, buffer, piece, &done, nullptr) || done != piece) return false;
+        for (DWORD block = 0; block < piece; block += SPARSE_BLOCK) {
+            DWORD count = piece - block < SPARSE_BLOCK ? piece - block : SPARSE_BLOCK;
+            if (sparse && AllZero(buffer + block, count)) continue;
+            at.QuadPart = start + block;
+            done = 0;
+            bool wrote = SetFilePointerEx(to, at, nullptr, FILE_BEGIN) &&
+                         WriteFile(to, buffer + block, count, &done, nullptr);
+            if (reached) *reached = start + block + done;
+            if (!wrote || done != count) return false;
+        }
         start += piece;
     }
     return true;
 }
 
+// Gives the file that length. One that has it already is left alone: under Wine, setting the
+// end where it is fails on a full disk.
 static bool CutAt(HANDLE file, LONGLONG length) {
-    LARGE_INTEGER at;
+    LARGE_INTEGER at, size;
     at.QuadPart = length;
+    if (GetFileSizeEx(file, &size) && size.QuadPart == length) return true;
     return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
 }
 
+// A copy of the target's bytes beside it, on the disk, to put back should writing in place
+// fail. None (with the save's result in *failed) when it could not be made whole.
+static HANDLE KeepOldBytes(HANDLE target, LONGLONG size, const WCHAR* name, WCHAR* kept,
+                           BYTE* buffer, int* failed) {
+    HANDLE copy = CreateFileBeside(name, KEPT_SUFFIX, kept);
+    if (copy == INVALID_HANDLE_VALUE) {
+        *failed = DiskFull() ? SAVE_DISK_FULL : SAVE_REPLACE_FAILED;
+        return copy;
+    }
+    if (CopyRange(target, copy, 0, size, buffer, true) && CutAt(copy, size) &&
+        FlushFileBuffers(copy))
+        return copy;
+    *failed = DiskFull() ? SAVE_DISK_FULL : SAVE_WRITE_FAILED;
+    CloseHandle(copy);
+    DeleteFileW(kept);
+    return INVALID_HANDLE_VALUE;
+}
+
 // Writes the new bytes over the target's own, so the file keeps its names, owner and access.
-// Bytes beyond the old end are added first: when the disk cannot take them the file is cut
-// back to its old length and nothing else was touched; the rest overwrites room the file
-// already has.
+// Writing over a file can fail part-way even where the new file fitted: a file with holes
+// (sparse) needs room to fill them, and a copy-on-write file system needs room for every block
+// written. So the old bytes are copied beside it first (no room for that: nothing is touched),
+// and put back over whatever was written when the write fails; the copy goes once the file
+// is whole again. Bytes beyond the old end are added first and cut off on failure.
 static int WriteIntoPlace(const WCHAR* temp, const WCHAR* target) {
-    HANDLE to =
-        CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE to = CreateFileW(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
     if (to == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_SHARING_VIOLATION ? SAVE_IN_USE : SAVE_REPLACE_FAILED;
     HANDLE from =
@@ -137,14 +185,30 @@ static int WriteIntoPlace(const WCHAR* temp, const WCHAR* target) {
     BYTE* buffer = (BYTE*)LocalAlloc(LMEM_FIXED, PIECE_BYTES);
     LARGE_INTEGER oldSize, newSize;
     int result = SAVE_WRITE_FAILED;
+    WCHAR keptName[SIBLING_CHARS];
+    HANDLE kept = INVALID_HANDLE_VALUE;
     if (from != INVALID_HANDLE_VALUE && buffer && GetFileSizeEx(to, &oldSize) &&
-        GetFileSizeEx(from, &newSize)) {
-        LONGLONG kept = oldSize.QuadPart < newSize.QuadPart ? oldSize.QuadPart : newSize.QuadPart;
-        if (!CopyRange(from, to, kept, newSize.QuadPart, buffer) || !FlushFileBuffers(to))
-            CutAt(to, oldSize.QuadPart);
-        else if (CopyRange(from, to, 0, kept, buffer) && CutAt(to, newSize.QuadPart) &&
-                 FlushFileBuffers(to))
+        GetFileSizeEx(from, &newSize))
+        kept = KeepOldBytes(to, oldSize.QuadPart, target, keptName, buffer, &result);
+    if (kept != INVALID_HANDLE_VALUE) {
+        LONGLONG same = oldSize.QuadPart < newSize.QuadPart ? oldSize.QuadPart : newSize.QuadPart;
+        LONGLONG reached = 0;
+        bool written = CopyRange(from, to, same, newSize.QuadPart, buffer) &&
+                       FlushFileBuffers(to) &&
+                       CopyRange(from, to, 0, same, buffer, false, &reached);
+        if (written && CutAt(to, newSize.QuadPart) && FlushFileBuffers(to)) {
             result = SAVE_DONE;
+        } else {
+            result = DiskFull() ? SAVE_DISK_FULL : SAVE_WRITE_FAILED;
+            // Only what was written goes back: the blocks it took are the file's now, so
+            // this needs no more room, where filling the old holes again would.
+            if (written) reached = same;
+            if (!CopyRange(kept, to, 0, reached, buffer) || !CutAt(to, oldSize.QuadPart) ||
+                !FlushFileBuffers(to))
+                keptName[0] = 0; // the copy beside it is now the one whole picture: it stays
+        }
+        CloseHandle(kept);
+        if (keptName[0]) DeleteFileW(keptName);
     }
     if (buffer) LocalFree(buffer);
     if (from != INVALID_HANDLE_VALUE) CloseHandle(from);
@@ -152,16 +216,17 @@ static int WriteIntoPlace(const WCHAR* temp, const WCHAR* target) {
     return result;
 }
 
-// Whether another program holds the file open and lets nobody replace it.
+// Whether another program holds the file open: one that lets nobody replace it, or one that
+// shares it with everybody (the file then cannot be opened by itself alone).
 static bool HeldByAnotherProgram(const WCHAR* target) {
-    HANDLE file =
-        CreateFileW(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    const DWORD modes[2][2] = {{DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+                               {GENERIC_READ, 0}};
+    for (const DWORD* mode : modes) {
+        HANDLE file = CreateFileW(target, mode[0], mode[1], nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
         CloseHandle(file);
-        return false;
     }
-    return GetLastError() == ERROR_SHARING_VIOLATION;
+    return false;
 }
 
 int ReplaceWithNewFile(const WCHAR* temp, const WCHAR* target) {

@@ -7,14 +7,29 @@
 
 #define PIECE_BYTES 32768
 
+bool NamesADevice(const WCHAR* path) {
+    WCHAR full[PATH_CHARS];
+    DWORD length = GetFullPathNameW(path, PATH_CHARS, full, nullptr);
+    return length > 0 && length < PATH_CHARS && wcsncmp(full, L"\\\\.\\", 4) == 0;
+}
+
+// Only files: a device (a serial port, the console) would block a read or answer with
+// anything, so its name is refused before it is opened, and whatever else is no file after.
 FILE* OpenFileStream(const WCHAR* path, const WCHAR* mode) {
-    if (!path || !path[0]) return nullptr;
+    if (!path || !path[0] || NamesADevice(path)) return nullptr;
     const char* ansi = ToAnsiPath(path);
+    FILE* file;
     if (ansi) {
         char narrowMode[4] = {(char)mode[0], (char)mode[1], 0, 0};
-        return fopen(ansi, narrowMode);
+        file = fopen(ansi, narrowMode);
+    } else {
+        file = _wfopen(path, mode);
     }
-    return _wfopen(path, mode);
+    if (file && GetFileType((HANDLE)_get_osfhandle(_fileno(file))) != FILE_TYPE_DISK) {
+        fclose(file);
+        return nullptr;
+    }
+    return file;
 }
 
 bool ReadPieces(FILE* file, BYTE* buffer, size_t count) {
@@ -47,6 +62,7 @@ bool FileLength(FILE* file, size_t* length) {
 
 void (*BeforeSaveReplaces)();
 const WCHAR FileInUseText[] = L"Another program is using the file :%s";
+const WCHAR DiskFullText[] = L"The disk is full :%s";
 
 #define TEMP_PREFIX L"~pixmora-"
 #define TEMP_SUFFIX L".tmp"
@@ -99,35 +115,38 @@ static void RemoveStaleTempFiles(const WCHAR* target) {
     FindClose(search);
 }
 
+HANDLE CreateFileBeside(const WCHAR* target, const WCHAR* suffix, WCHAR* name) {
+    for (int n = 0; n < 100; n++) {
+        WCHAR own[40];
+        wsprintfW(own, TEMP_PREFIX L"%lx-%d%s", GetCurrentProcessId(), n, suffix);
+        if (!NameBeside(target, own, name)) return INVALID_HANDLE_VALUE;
+        HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return handle;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 // Creates the new file under a free name of this program's in the target's folder.
 static FILE* CreateTempFile(const WCHAR* target, WCHAR* temp) {
-    for (int n = 0; n < 100; n++) {
-        WCHAR name[40];
-        wsprintfW(name, TEMP_PREFIX L"%lx-%d" TEMP_SUFFIX, GetCurrentProcessId(), n);
-        if (!NameBeside(target, name, temp)) return nullptr;
-        HANDLE handle = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_EXISTS) continue;
-            return nullptr;
-        }
-        int descriptor = _open_osfhandle((intptr_t)handle, _O_BINARY | _O_WRONLY);
-        FILE* file = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
-        if (file) return file;
-        if (descriptor >= 0)
-            _close(descriptor);
-        else
-            CloseHandle(handle);
-        DeleteFileW(temp);
-        return nullptr;
-    }
+    HANDLE handle = CreateFileBeside(target, TEMP_SUFFIX, temp);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    int descriptor = _open_osfhandle((intptr_t)handle, _O_BINARY | _O_WRONLY);
+    FILE* file = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+    if (file) return file;
+    if (descriptor >= 0)
+        _close(descriptor);
+    else
+        CloseHandle(handle);
+    DeleteFileW(temp);
     return nullptr;
 }
 
 bool BeginSafeSave(const WCHAR* path, SafeSave* save) {
     save->File = nullptr;
     save->Temp[0] = 0;
-    if (!path || !path[0] || !ResolveLinkedFile(path, save->Target)) return false;
+    if (!path || !path[0] || NamesADevice(path) || !ResolveLinkedFile(path, save->Target))
+        return false;
     // A read-only file or a folder of that name is not ours to replace.
     DWORD attributes = GetFileAttributesW(save->Target);
     if (attributes != INVALID_FILE_ATTRIBUTES &&

@@ -214,6 +214,15 @@ PngProblem DecodeIconPng(const BYTE* data, size_t size, BYTE** image);
 // the mask is transparent. *data comes from malloc.
 PngProblem EncodeIconPng(const ImageToWrite* image, const BYTE* png, size_t pngSize, BYTE** data,
                          size_t* size);
+// The memory decoding a PNG of this header takes: the codec's stored rows and the decoded
+// image with its mask.
+unsigned long long PngDecodingBytes(const PngHeader* header);
+// Looks at a PNG's image data before it is decoded: PNG_DAMAGED for methods the format does
+// not define or compressed rows that inflate to more than the image needs, PNG_TOO_LARGE for
+// an image whose decoding would pass MAX_IMAGE_BYTES. A palette image with indices its palette
+// lacks gets a copy (*prepared, from malloc; else none) whose palette names every index.
+PngProblem PrepareImageData(const BYTE* data, size_t size, const PngHeader* header, BYTE** prepared,
+                            size_t* preparedSize);
 // The platform's codec (desktop only): false where there is none.
 bool PngCodecPresent();
 // Pixels of a PNG whose header gave that size, rows top-down: blue, green, red, alpha bytes,
@@ -225,7 +234,11 @@ bool WritePngPixels(int width, int height, bool deep, const BYTE* pixels, BYTE**
                     size_t* size);
 
 // ---- File streams: wide names, pieces, safe replacement --------------------------------------
-// Opens under the ANSI name when the code page holds the name exactly, else the wide name.
+// Whether the name leads to a device (COM1, AUX, CON, with any folder and extension) rather
+// than a file.
+bool NamesADevice(const WCHAR* path);
+// Opens under the ANSI name when the code page holds the name exactly, else the wide name;
+// none for a device or anything else that is not a file on a disk.
 FILE* OpenFileStream(const WCHAR* path, const WCHAR* mode);
 // Reads or writes count bytes in pieces of at most 32768 bytes; false on a short transfer.
 bool ReadPieces(FILE* file, BYTE* buffer, size_t count);
@@ -246,14 +259,21 @@ struct SafeSave {
 bool BeginSafeSave(const WCHAR* path, SafeSave* save);
 // Closes the new file and puts it in the target's place. Every result but SAVE_DONE leaves
 // the target as it was: SAVE_WRITE_FAILED, the data did not reach the disk; SAVE_IN_USE,
-// another program holds the target; SAVE_REPLACE_FAILED, it could not be replaced.
+// another program holds the target; SAVE_REPLACE_FAILED, it could not be replaced;
+// SAVE_DISK_FULL, the disk has no room for what replacing it needs.
 #define SAVE_DONE 1
 #define SAVE_WRITE_FAILED 0
 #define SAVE_REPLACE_FAILED (-1)
 #define SAVE_IN_USE (-2)
+#define SAVE_DISK_FULL (-3)
 int FinishSafeSave(SafeSave* save);
-// What both writers say on SAVE_IN_USE, with the file's name.
+// What both writers say on SAVE_IN_USE and SAVE_DISK_FULL, with the file's name.
 extern const WCHAR FileInUseText[];
+extern const WCHAR DiskFullText[];
+// Creates a file of this program's own beside the target, under a free name ending in
+// suffix (put in name, SIBLING_CHARS), open for reading and writing; INVALID_HANDLE_VALUE
+// when it cannot.
+HANDLE CreateFileBeside(const WCHAR* target, const WCHAR* suffix, WCHAR* name);
 void AbandonSafeSave(SafeSave* save);
 // Called between flushing a save's new file and putting it in place; only tests set it, to
 // end the process there.

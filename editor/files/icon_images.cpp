@@ -265,6 +265,9 @@ bool DecodePngImage(IconEntry* entry, const WCHAR* name) {
     switch (DecodeIconPng(entry->ImageData, entry->dwBytesInRes, &image)) {
     case PNG_OK: entry->EditImage = image; return true;
     case PNG_DAMAGED: ReportError(nullptr, L"Damaged PNG image :%s", name, IconCaption); break;
+    case PNG_TOO_LARGE:
+        ReportError(nullptr, L"PNG image too large to edit :%s", name, IconCaption);
+        break;
     case PNG_UNSUPPORTED:
         ReportError(nullptr, L"PNG images cannot be read here :%s", name, IconCaption);
         break;

@@ -183,13 +183,26 @@ static bool FlipRows(BYTE* pixels, size_t stride, int height) {
 PngProblem DecodeIconPng(const BYTE* data, size_t size, BYTE** image) {
     *image = nullptr;
     PngHeader header;
-    if (PngProblem problem = CheckPng(data, size, &header)) return problem;
+    if (!ReadPngHeader(data, size, &header)) return PNG_DAMAGED;
+    // The data is measured first: the chunk checks inflate a stream that lacks its end chunk.
+    BYTE* prepared;
+    size_t preparedSize;
+    if (PngProblem problem = PrepareImageData(data, size, &header, &prepared, &preparedSize))
+        return problem;
+    if (PngProblem problem = CheckPng(data, size, &header)) {
+        free(prepared);
+        return problem;
+    }
     int width = (int)header.Width, height = (int)header.Height;
     size_t stride = (size_t)width * 4, maskStride = DibStride(width, 1);
     BYTE* block = (BYTE*)calloc(1, 40 + (stride + maskStride) * height);
-    if (!block) return PNG_NO_MEMORY;
+    PngProblem problem = PNG_NO_MEMORY;
+    if (block)
+        problem = ReadWholePngPixels(prepared ? prepared : data, prepared ? preparedSize : size,
+                                     width, height, false, block + 40);
+    free(prepared);
+    if (!block) return problem;
     BYTE* pixels = block + 40;
-    PngProblem problem = ReadWholePngPixels(data, size, width, height, false, pixels);
     if (problem == PNG_OK && !FlipRows(pixels, stride, height)) problem = PNG_NO_MEMORY;
     if (problem != PNG_OK) {
         free(block);

@@ -136,6 +136,8 @@ static bool WriteIcon(FILE* file, const IconDir* directory, const IconEntry* ent
 static void ReportSaveFailure(int finished, const WCHAR* path) {
     if (finished == SAVE_IN_USE)
         ReportError(nullptr, FileInUseText, path, L"Mosaro");
+    else if (finished == SAVE_DISK_FULL)
+        ReportError(nullptr, DiskFullText, path, L"Mosaro");
     else if (finished == SAVE_REPLACE_FAILED)
         ReportError(nullptr, L"Could not open a file :%s", path, L"Mosaro");
 }
@@ -146,6 +148,20 @@ static bool EditedImageOf(const IconEntry* entry, ImageToWrite* image) {
     if (!entry->Edited || !entry->EditImage) return false;
     *image = ImageToWrite{(const BITMAPINFO*)entry->EditImage, DibBits(entry->EditImage),
                           EditImageMask(entry->EditImage)};
+    return true;
+}
+
+// An entry tells sizes up to 256 (stored as 0). Every image rebuilt must fit one, the
+// canvas's and each edited image's alike: bytes would say one size and the entry another.
+static bool RebuiltImagesFit(const ImageShape* canvas) {
+    if (canvas->Width > 256 || canvas->Height > 256) return false;
+    for (int i = 0; IconEntries && i < IconDirectory.idCount; i++) {
+        ImageToWrite edited;
+        ImageShape shape;
+        if (i != SelectedIconImage && EditedImageOf(&IconEntries[i], &edited) &&
+            ImageShapeOf(&edited, &shape) && (shape.Width > 256 || shape.Height > 256))
+            return false;
+    }
     return true;
 }
 
@@ -209,7 +225,7 @@ static bool RebuildEntry(const IconDir* directory, IconEntry* entry, const Image
 bool WriteIconFile(const WCHAR* path, const ImageToWrite* image) {
     ImageShape shape;
     bool shaped = ImageShapeOf(image, &shape);
-    if (shaped && (shape.Width > 256 || shape.Height > 256)) {
+    if (shaped && !RebuiltImagesFit(&shape)) {
         ReportError(nullptr, L"An icon image can be at most 256 x 256 pixels :%s", path, L"Mosaro");
         return false;
     }

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#define BAND_ROWS 64
+
 // Made at the first PNG and kept for the run: loading the codecs takes longer than a decode.
 static IWICImagingFactory* CodecFactory;
 static bool FactoryTried;
@@ -54,12 +56,18 @@ static bool WidenSamples(const WICPixelFormatGUID& format, const WORD* in, int c
 // blue, alpha words, which keep a PNG of 16-bit samples exact.
 static HRESULT CopyFramePixels(IWICBitmapFrameDecode* frame, int width, int height, bool deep,
                                BYTE* pixels) {
-    UINT stride = (UINT)width * (deep ? 8 : 4), bytes = stride * (UINT)height;
+    UINT stride = (UINT)width * (deep ? 8 : 4);
     IWICBitmapSource* converted = nullptr;
     HRESULT result = WICConvertBitmapSource(
         deep ? GUID_WICPixelFormat64bppRGBA : GUID_WICPixelFormat32bppBGRA, frame, &converted);
-    if (SUCCEEDED(result)) {
-        result = converted->CopyPixels(nullptr, stride, bytes, pixels);
+    // In bands of rows: a converter works through a copy of the rows asked for in the
+    // codec's own form, which for the whole of a large image would take more than the image.
+    for (int top = 0; SUCCEEDED(result) && top < height; top += BAND_ROWS) {
+        WICRect band = {0, top, width, height - top < BAND_ROWS ? height - top : BAND_ROWS};
+        result = converted->CopyPixels(&band, stride, stride * (UINT)band.Height,
+                                       pixels + (size_t)stride * top);
+    }
+    if (converted) {
         Release(&converted);
         return result;
     }

@@ -10,6 +10,7 @@ set(FILES_SOURCES
     files/icon_writer.cpp
     files/icon_images.cpp
     files/icon_png.cpp
+    files/png_image_data.cpp
     files/png_codec_desktop.cpp
     files/bitmap_writer.cpp
     files/file_dialogs.cpp

@@ -2,6 +2,7 @@
 // file is opened with it.
 #include "shell/shell.h"
 #include "base/report.h"
+#include "files/files.h"
 #include "resources/resource_ids.h"
 
 static bool IsBlank(WCHAR c) {
@@ -41,6 +42,8 @@ bool CommandLineFile(HWND owner, const WCHAR* commandLine, WCHAR* full) {
     WCHAR given[PATH_CHARS];
     bool named = FirstArgument(commandLine, given, PATH_CHARS);
     DWORD length = named ? GetFullPathNameW(given, PATH_CHARS, full, nullptr) : 0;
+    // The full name of a device is the device's own (\\.\CON): the user's name is told.
+    if (length > 0 && length < PATH_CHARS && NamesADevice(given)) lstrcpyW(full, given);
     if (length > 0 && length < PATH_CHARS) return true;
     full[0] = 0;
     if (given[0]) ReportUnopenableName(owner, given);

@@ -110,6 +110,12 @@ LRESULT OpenIconCommand(HWND window) {
 
 LRESULT OpenNamedFile(HWND window, const WCHAR* path) {
     if (!path || !path[0]) return 0; // an empty name would bring up the dialog instead
+    // A device is never read (a serial port would keep the program waiting for good), nor
+    // worth a save prompt first.
+    if (NamesADevice(path)) {
+        ReportUnopenableName(window, path);
+        return 0;
+    }
     if (HasIconFileName(path)) return OpenIcon(window, path);
     return OpenBitmap(window, path);
 }

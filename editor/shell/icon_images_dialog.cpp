@@ -57,12 +57,18 @@ static void DescribeImage(int index, WCHAR* text) {
 
 static void FillImageList(HWND dialog, int row) {
     HWND list = GetDlgItem(dialog, IDC_IMAGE_LIST);
+    // An icon may hold 65,535 images: the list takes room for all of its rows at once (row by
+    // row it would grow its store again and again) and is drawn once, when full.
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list, LB_INITSTORAGE, ImageCount(), ImageCount() * 48 * sizeof(WCHAR));
     for (int i = 0; i < ImageCount(); i++) {
         WCHAR text[128];
         DescribeImage(i, text);
         SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)text);
     }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
     if (row >= ImageCount()) row = ImageCount() - 1;
     SendMessageW(list, LB_SETCURSEL, row < 0 ? 0 : row, 0);
     // The last image is never removed, and a picture of one image has no other to edit.

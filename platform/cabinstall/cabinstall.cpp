@@ -1,9 +1,9 @@
 // Stand-in for the handheld's cabinet installer: installs the files of the cabinet named on
 // its command line and says in a message box whether that worked and where they went.
 // The install folder is %PIXMORA_INSTALL_DIR% when set, else <Program Files>\Pixmora. The
-// files are unpacked into a folder beside it and moved into place only once all of them
-// arrived whole, so a failed installation leaves the install folder as it was. Files there
-// that the cabinet does not bring are kept.
+// files are unpacked into a folder of the installer's own beside it and moved into place only
+// once all of them arrived whole, so a failed installation leaves the install folder as it
+// was. Files and links there that the cabinet does not bring are never touched.
 #include <windows.h>
 #include <setupapi.h>
 #include <shellapi.h>
@@ -15,7 +15,7 @@
 namespace {
 
 const WCHAR ProgramName[] = L"Pixmora";
-const WCHAR StagingSuffix[] = L".installing";
+const WCHAR LogName[] = L"install.log";
 // Held while an installer unpacks and moves files: two at once would share the staging
 // folder and take each other's files away.
 const WCHAR BusyName[] = L"Pixmora.CabinetInstaller";
@@ -63,6 +63,49 @@ bool IsSafeName(const std::wstring& name) {
     return true;
 }
 
+bool IsDeviceName(const std::wstring& part) {
+    std::wstring base = part.substr(0, part.find(L'.'));
+    while (!base.empty() && base.back() == L' ')
+        base.pop_back();
+    for (const WCHAR* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
+        if (lstrcmpiW(base.c_str(), device) == 0) return true;
+    return base.size() == 4 &&
+           (_wcsnicmp(base.c_str(), L"COM", 3) == 0 || _wcsnicmp(base.c_str(), L"LPT", 3) == 0) &&
+           base[3] >= L'0' && base[3] <= L'9';
+}
+
+// A name the file system takes as it is: no device's name, no character a file name cannot
+// hold, no part empty or ending in a dot or a blank (which the system would drop).
+bool IsAllowedName(const std::wstring& name) {
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of(L"\\/", start);
+        if (end == name.npos) end = name.size();
+        std::wstring part = name.substr(start, end - start);
+        if (part.empty() || part.back() == L'.' || part.back() == L' ' || IsDeviceName(part))
+            return false;
+        for (WCHAR c : part)
+            if (c < 32 || wcschr(L"<>:\"|?*", c)) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// The same file to the file system: names that differ only in case or separators.
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); i++) {
+        WCHAR x = a[i] == L'/' ? L'\\' : a[i], y = b[i] == L'/' ? L'\\' : b[i];
+        if (CharUpperW((LPWSTR)(ULONG_PTR)x) != CharUpperW((LPWSTR)(ULONG_PTR)y)) return false;
+    }
+    return true;
+}
+
+ULONGLONG FreeSpace(const std::wstring& folder) {
+    ULARGE_INTEGER room = {};
+    return GetDiskFreeSpaceExW(folder.c_str(), &room, nullptr, nullptr) ? room.QuadPart : ~0ull;
+}
+
 ULONGLONG FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return ~0ull;
@@ -74,6 +117,23 @@ UINT OnFileInCabinet(Unpacking* unpacking, FILE_IN_CABINET_INFO_W* info) {
     if (!IsSafeName(name)) {
         unpacking->failure = L"The cabinet holds a file named \"" + name +
                              L"\", which would land outside the install folder.";
+        return FILEOP_ABORT;
+    }
+    if (!IsAllowedName(name)) {
+        unpacking->failure = L"The cabinet holds a file named \"" + name +
+                             L"\", which is not allowed as a file name.";
+        return FILEOP_ABORT;
+    }
+    for (const Installed& earlier : unpacking->files) {
+        if (SameName(earlier.name, name) || SameName(name, LogName)) {
+            unpacking->failure = L"The cabinet holds two files named \"" + name + L"\".";
+            return FILEOP_ABORT;
+        }
+    }
+    if (info->FileSize >= FreeSpace(unpacking->folder)) {
+        unpacking->failure = L"The disk is full: " + name + L" (" +
+                             std::to_wstring(info->FileSize) + L" bytes) does not fit in " +
+                             unpacking->folder + L".";
         return FILEOP_ABORT;
     }
     std::wstring target = unpacking->folder + L"\\" + name;
@@ -101,6 +161,13 @@ UINT OnFileExtracted(Unpacking* unpacking, const FILEPATHS_W* paths) {
         return paths->Win32Error;
     }
     if (!unpacking->files.empty() && FileSize(paths->Target) != unpacking->files.back().bytes) {
+        // The unpacker does not tell a write that failed for want of room.
+        ULONGLONG got = FileSize(paths->Target), wanted = unpacking->files.back().bytes;
+        if (got < wanted && FreeSpace(unpacking->folder) < wanted - got) {
+            unpacking->failure = L"The disk is full: " + unpacking->files.back().name +
+                                 L" does not fit in " + unpacking->folder + L".";
+            return ERROR_DISK_FULL;
+        }
         unpacking->failure =
             L"The cabinet is damaged: " + unpacking->files.back().name + L" arrived incomplete.";
         return ERROR_INVALID_DATA;
@@ -130,7 +197,7 @@ std::string Utf8(const std::wstring& text) {
 }
 
 bool WriteLog(const std::wstring& folder, const std::string& text) {
-    std::wstring path = folder + L"\\install.log";
+    std::wstring path = folder + L"\\" + LogName;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -187,19 +254,35 @@ bool Install(const std::wstring& cabinet, std::wstring* report) {
         *report = L"The folder " + parent + L" cannot be made: " + SystemMessage(error) + L".";
         return false;
     }
+    // Only this installer runs (it holds the lock): whatever of its own lies beside the
+    // install folder was left by one that was cut off.
+    RemoveLeftovers(target);
     Unpacking unpacking;
-    unpacking.folder = target + StagingSuffix;
-    RemoveTree(unpacking.folder); // left by an installation that was cut off
-    if (!CreateDirectoryW(unpacking.folder.c_str(), nullptr)) {
-        *report = L"The folder " + unpacking.folder + L" cannot be made: " +
-                  SystemMessage(GetLastError()) + L".";
+    if (DWORD error = MakeOwnFolder(target, L"installing", &unpacking.folder)) {
+        *report = L"No folder to unpack into can be made beside " + target + L": " +
+                  SystemMessage(error) + L".";
         return false;
     }
-    bool ok = Unpack(cabinet, &unpacking) &&
-              KeepOtherFiles(target, unpacking.folder, &unpacking.failure) &&
-              MoveIntoPlace(unpacking.folder, target, &unpacking.failure);
+    std::vector<std::wstring> made;
+    bool ok = Unpack(cabinet, &unpacking);
+    if (ok) {
+        if (DWORD error = MakeFolders(target, &made)) {
+            unpacking.failure =
+                L"The folder " + target + L" cannot be made: " + SystemMessage(error) + L".";
+            ok = false;
+        }
+    }
+    if (ok) {
+        std::vector<std::wstring> names;
+        for (const Installed& file : unpacking.files)
+            names.push_back(file.name);
+        names.push_back(LogName);
+        ok = MoveIntoPlace(unpacking.folder, names, target, &unpacking.failure);
+    }
+    RemoveOwnFolder(unpacking.folder);
     if (!ok) {
-        RemoveTree(unpacking.folder);
+        for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
+            RemoveDirectoryW(folder->c_str());
         *report = unpacking.failure;
         return false;
     }

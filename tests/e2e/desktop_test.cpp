@@ -101,6 +101,10 @@ TEST_F(Editor, FilesNamedOnTheCommandLineOpenAsTheMenuOpensThem) {
          {L"Could not open a file :" + PathOf(L"missing.bmp"), L"Could not open DIB file"}},
         {L"notes.txt", Bytes(40, 'n'), {L"Could not open DIB file"}},
         {L"text.ico", Bytes(40, 'n'), {L"Not an icon or cursor file :" + PathOf(L"text.ico")}},
+        // Devices, in any folder and with any extension: never read, told by the user's name.
+        {L"COM1.ico", {}, {L"Could not open a file :" + PathOf(L"COM1.ico")}},
+        {L"AUX.bmp", {}, {L"Could not open a file :" + PathOf(L"AUX.bmp")}},
+        {L"CON.ico", {}, {L"Could not open a file :" + PathOf(L"CON.ico")}},
     };
     for (const Failure& f : failures) {
         ClearSeenBoxes();
@@ -153,6 +157,12 @@ TEST_F(Editor, DroppedFilesOpenAfterTheSavePrompt) {
     ExpectNoFailureShown();
     EXPECT_TRUE(SeenBoxes().empty()) << "nothing to save";
     EXPECT_EQ(RGB(255, 255, 0), Cell(1, 1));
+    AnswerNextBox(IDOK);
+    DropFiles({PathOf(L"AUX.bmp")});
+    ASSERT_EQ(1u, SeenBoxes().size());
+    EXPECT_EQ(L"Could not open a file :" + PathOf(L"AUX.bmp"), LastBoxText());
+    EXPECT_EQ(RGB(255, 255, 0), Cell(1, 1));
+    ClearSeenBoxes();
 
     TapLineColor(ROW_BLACK);
     Drag(0, 2, 9, 2);

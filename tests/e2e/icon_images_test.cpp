@@ -235,7 +235,7 @@ TEST_F(Editor, DamagedPngImagesAreToldAndChangeNothing) {
     } cases[] = {
         {L"truncated.ico", truncated, L"Damaged PNG image :"},
         {L"check.ico", badCheck, L"Damaged PNG image :"},
-        {L"huge.ico", WithPngSize(good, 30000, 30000), L"Could not allocate any memory :"}};
+        {L"huge.ico", WithPngSize(good, 30000, 30000), L"PNG image too large to edit :"}};
     for (auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.name));
         IconImage png;

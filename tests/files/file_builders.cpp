@@ -1,5 +1,6 @@
 // Bitmap and icon files built in memory for the tests.
 #include "file_builders.h"
+#include <zlib.h>
 #include <cstring>
 
 size_t RowBytes(int width, int bits) {
@@ -324,6 +325,32 @@ COLORREF NormalisedPixel(const BYTE* dib, int x, int y) {
 bool MaskBit(const BYTE* mask, int width, int height, int x, int y) {
     size_t stride = RowBytes(width, 1);
     return (mask[(height - 1 - y) * stride + x / 8] >> (7 - x % 8)) & 1;
+}
+
+Bytes MakePngOfData(DWORD width, DWORD height, int depth, int colourType, const Bytes& zlib,
+                    const std::vector<std::pair<std::string, Bytes>>& before) {
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Bytes ihdr;
+    PutBE32(ihdr, width);
+    PutBE32(ihdr, height);
+    ihdr.insert(ihdr.end(), {(BYTE)depth, (BYTE)colourType, 0, 0, 0});
+    Chunk(png, "IHDR", ihdr);
+    for (const auto& chunk : before)
+        Chunk(png, chunk.first.c_str(), chunk.second);
+    Chunk(png, "IDAT", zlib);
+    Chunk(png, "IEND", {});
+    return png;
+}
+
+Bytes MakePng(DWORD width, DWORD height, int depth, int colourType, const Bytes& rows,
+              const std::vector<std::pair<std::string, Bytes>>& before, size_t padding) {
+    Bytes raw = rows;
+    raw.resize(rows.size() + padding);
+    uLongf packed = compressBound(raw.size());
+    Bytes z(packed);
+    compress2(z.data(), &packed, raw.data(), raw.size(), 9);
+    z.resize(packed);
+    return MakePngOfData(width, height, depth, colourType, z, before);
 }
 
 // ---- Reading 4-bit bitmap and icon files back -----------------------------------------

@@ -58,6 +58,15 @@ int GetLE16(const Bytes& b, size_t at);
 // A small valid PNG (uncompressed deflate) of a solid colour, or of a colour for each pixel
 // (0xRRGGBBAA).
 Bytes MakeSolidPng(int width, int height, DWORD rgba);
+// A PNG of that header with the zlib data given as its one data chunk, and the chunks given
+// between the header and the data.
+Bytes MakePngOfData(DWORD width, DWORD height, int depth, int colourType, const Bytes& zlib,
+                    const std::vector<std::pair<std::string, Bytes>>& before = {});
+// A PNG of the filtered rows given (each led by its filter byte), compressed by zlib, with
+// the chunks given between the header and the data, and that many more zero bytes after the
+// rows inside the compressed data.
+Bytes MakePng(DWORD width, DWORD height, int depth, int colourType, const Bytes& rows,
+              const std::vector<std::pair<std::string, Bytes>>& before = {}, size_t padding = 0);
 Bytes MakePng(int width, int height, const std::function<DWORD(int x, int y)>& rgba);
 // The PNG with another size in its header (the check value made right), its pixels as they were.
 Bytes WithPngSize(const Bytes& png, DWORD width, DWORD height);

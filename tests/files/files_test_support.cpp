@@ -153,16 +153,6 @@ int RunLinuxCommand(const std::string& command) {
     return code.empty() ? -1 : atoi(std::string(code.begin(), code.end()).c_str());
 }
 
-std::string LinuxPath(const std::wstring& path) {
-    typedef char*(CDECL * ToUnix)(const WCHAR*);
-    ToUnix toUnix =
-        (ToUnix)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
-    std::string result = name ? name : "";
-    if (name) HeapFree(GetProcessHeap(), 0, name);
-    return result;
-}
-
 int RunTestInChild(const wchar_t* test, const wchar_t* variable, const std::wstring& value) {
     WCHAR program[MAX_PATH];
     GetModuleFileNameW(nullptr, program, MAX_PATH);

@@ -42,7 +42,6 @@ void ResetFileState();
 // Runs a shell command on the Linux side (Wine starts Linux programs too): its exit code, or
 // -1 when it could not be run. Linux names come from LinuxPath.
 int RunLinuxCommand(const std::string& command);
-std::string LinuxPath(const std::wstring& path);
 // Runs this test program again as a child process with one test and one environment variable
 // set: its exit code, or -1 (-2 when it could not be started).
 int RunTestInChild(const wchar_t* test, const wchar_t* variable, const std::wstring& value);

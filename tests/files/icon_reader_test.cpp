@@ -252,6 +252,69 @@ TEST_F(IconReader, PngImagesAreChosenOnlyWhereNoBmpImageIs) {
     ExpectRefused(MakeIconFile({damaged}), L"Mosaro", L"Damaged PNG image :%s", PathOf(L"bad.ico"));
 }
 
+// A palette PNG's indices past its palette show opaque black, whatever a longer transparency
+// chunk says of them; the decoder is never given data that would decode from memory nobody
+// wrote.
+TEST_F(IconReader, PngPaletteIndicesPastThePaletteAreOpaqueBlack) {
+    Bytes rows;
+    for (int y = 0; y < 16; y++) {
+        rows.push_back(0);
+        for (int x = 0; x < 16; x++)
+            rows.push_back((BYTE)(x < 4 ? x : 200 + y)); // 0 and 1 named, 2 and up not
+    }
+    Bytes palette = {255, 0, 0, 0, 255, 0};
+    struct {
+        Bytes transparency;
+        bool firstClear;
+    } cases[] = {{{}, false}, {{0, 255, 0, 0, 0, 0, 0, 0}, true}};
+    for (const auto& c : cases) {
+        std::vector<std::pair<std::string, Bytes>> chunks = {{"PLTE", palette}};
+        if (!c.transparency.empty()) chunks.push_back({"tRNS", c.transparency});
+        IconImage image;
+        image.png = MakePng(16, 16, 8, 3, rows, chunks);
+        ASSERT_TRUE(Open(Write(L"palette.ico", MakeIconFile({image}))));
+        const BYTE* dib = ImageSlots[0].Dib;
+        EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(dib, 0, 0));
+        EXPECT_EQ(c.firstClear, MaskBit(ImageSlots[0].AndMask, 16, 16, 0, 0));
+        EXPECT_EQ(RGB(0, 255, 0), NormalisedPixel(dib, 1, 5));
+        for (int y = 0; y < 16; y++)
+            for (int x = 2; x < 16; x++) {
+                ASSERT_EQ(RGB(0, 0, 0), NormalisedPixel(dib, x, y)) << x << "," << y;
+                ASSERT_FALSE(MaskBit(ImageSlots[0].AndMask, 16, 16, x, y)) << x << "," << y;
+            }
+    }
+    EXPECT_TRUE(TakeBoxes().empty());
+}
+
+// Data that inflates past what the image's size needs is refused as damaged before the codec
+// inflates it; an image whose decoding would pass the memory limit is refused as too large
+// before anything is decoded.
+TEST_F(IconReader, PngDataBeyondItsSizeAndImagesTooLargeAreRefused) {
+    Bytes rows(16 * (1 + 16 * 4), 0);
+    IconImage bomb;
+    bomb.png = MakePng(16, 16, 8, 6, rows, {}, 8 << 20);
+    ASSERT_LT(bomb.png.size(), 20000u);
+    ExpectRefused(MakeIconFile({bomb}), L"Mosaro", L"Damaged PNG image :%s", PathOf(L"bad.ico"));
+    // Only just all the rows need: decoded.
+    IconImage exact;
+    exact.png = MakePng(16, 16, 8, 6, rows);
+    ASSERT_TRUE(Open(Write(L"exact.ico", MakeIconFile({exact}))));
+    EXPECT_EQ(16, ImageSlots[0].Width);
+    // 16-bit colour and alpha, 11,400 pixels a side; 1-bit grey of that size; 8-bit colour and
+    // alpha 11,000 a side: each decoded image alone would fit the limit.
+    const struct {
+        DWORD side;
+        int depth, type;
+    } large[] = {{11400, 16, 6}, {11400, 1, 0}, {11000, 8, 6}};
+    for (const auto& l : large) {
+        IconImage huge;
+        huge.width = huge.height = 0;
+        huge.png = MakePng(l.side, l.side, l.depth, l.type, Bytes(1, 0));
+        ExpectRefused(MakeIconFile({huge}), L"Mosaro", L"PNG image too large to edit :%s",
+                      PathOf(L"bad.ico"));
+    }
+}
+
 // PNG images are read as browsers read them: to where their own chunks end within the file
 // when the directory gives a smaller size, and without the end chunk when the image data is
 // whole. A wrong check value in the bytes present is still refused, and nothing is read past
@@ -283,11 +346,13 @@ TEST_F(IconReader, PngImagesAreReadToTheEndOfTheirOwnChunks) {
          end + 7},
         {"directory size short", icon(whole, 40), whole.size()},
         {"directory size short, no end chunk", icon(noEnd, 40), end},
-        {"short, then other bytes", [&] {
+        {"short, then other bytes",
+         [&] {
              Bytes file = icon(whole, 40);
              file.insert(file.end(), 50, 'x');
              return file;
-         }(), whole.size()},
+         }(),
+         whole.size()},
         {"image data cut short", icon(Bytes(whole.begin(), whole.begin() + end - 6), 40), 0},
         {"wrong check value, no end chunk", icon(withCrcWrong(noEnd, end - 1), (DWORD)end), 0},
         {"wrong check value past the listed size",
@@ -347,10 +412,11 @@ TEST_F(IconReader, BrokenIconsAreRefusedAndTheHeldIconStays) {
     AnswerOk(1);
     EXPECT_FALSE(Open(Write(L"bad.ico", none)));
     EXPECT_EQ(Boxes({{L"BITMAP", L"Could not open ICON file"}}), TakeBoxes());
-    AnswerOk(1);
-    EXPECT_FALSE(Open(PathOf(L"missing.ico")));
-    EXPECT_EQ(Boxes({{L"Mosaro", L"Could not open a file :" + PathOf(L"missing.ico")}}),
-              TakeBoxes());
+    for (const wchar_t* name : {L"missing.ico", L"COM1.ico", L"aux.ico", L"CON.ico"}) {
+        AnswerOk(1);
+        EXPECT_FALSE(Open(PathOf(name)));
+        EXPECT_EQ(Boxes({{L"Mosaro", L"Could not open a file :" + PathOf(name)}}), TakeBoxes());
+    }
     EXPECT_EQ(2, IconDirectory.idCount);
 }
 

@@ -318,6 +318,17 @@ TEST_F(Writers, AFailedSaveLeavesTheOldFileAsItWas) {
     EXPECT_EQ(nullptr, IconEntries); // the icon was not taken as held
     ExpectOnlyFiles({L"a.bmp", L"a.ico"});
 
+    // Held open by a program that shares it every way: told the same.
+    HANDLE shared = CreateFileW(ico.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    AnswerOk(1);
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), CanvasIcon()));
+    CloseHandle(shared);
+    EXPECT_EQ(Boxes({{L"Mosaro", L"Another program is using the file :" + ico}}), TakeBoxes());
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    ExpectOnlyFiles({L"a.bmp", L"a.ico"});
+
     // A read-only file and a folder that does not exist are not written either.
     SetFileAttributesW(bmp.c_str(), FILE_ATTRIBUTE_READONLY);
     std::wstring nowhere = PathOf(L"no\\such\\a.ico");
@@ -422,6 +433,66 @@ TEST_F(Writers, IconImagesAreAtMost256PixelsASide) {
                   TakeBoxes());
     }
     ExpectOnlyFiles({L"a.ico"});
+
+    // An image left with edits is held to the same sizes while another is on the canvas: its
+    // entry could not tell its size.
+    ResetFileState();
+    IconImage png, bmp;
+    png.width = png.height = 0;
+    png.png = MakeSolidPng(300, 300, 0xFF0000FF);
+    bmp.table = StandardTable16();
+    bmp.pixel = Pattern;
+    std::wstring two = Write(L"two.ico", MakeIconFile({png, bmp}));
+    ASSERT_TRUE(ReadIcon(two));
+    ASSERT_EQ(1, SelectedIconImage);
+    ASSERT_TRUE(SwitchIconImage(0, 0, two.c_str()));
+    CanvasFromSlot(0);
+    ImageBits[0] ^= 0xFF;
+    ASSERT_TRUE(KeepEditedImage(0, CanvasIcon()));
+    ASSERT_TRUE(SwitchIconImage(0, 1, two.c_str()));
+    CanvasFromSlot(0);
+    std::wstring edited = PathOf(L"edited.ico");
+    AnswerOk(1);
+    EXPECT_FALSE(WriteIconFile(edited.c_str(), CanvasIcon()));
+    EXPECT_EQ(Boxes({{L"Mosaro", L"An icon image can be at most 256 x 256 pixels :" + edited}}),
+              TakeBoxes());
+    ExpectOnlyFiles({L"a.ico", L"two.ico"});
+}
+
+// The attributes a user sees stay with the picture, whether the save puts its new file in the
+// old one's place or, for a file with a second name, writes over the old one; a read-only
+// file is not written at all.
+TEST_F(Writers, SavesKeepTheFilesAttributes) {
+    SetCanvasImage(16, 16, 4, StandardTable16(), Pattern);
+    Bytes old = {'o', 'l', 'd'};
+    for (const wchar_t* name : {L"hidden.bmp", L"system.ico", L"linked.bmp", L"locked.bmp"})
+        Write(name, old);
+    ASSERT_EQ(0, RunLinuxCommand("cd '" + LinuxPath(Folder) + "' && ln -f linked.bmp second.bmp"));
+    const DWORD seen = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    const struct {
+        const wchar_t* name;
+        DWORD attributes;
+        bool written;
+    } cases[] = {
+        {L"hidden.bmp", FILE_ATTRIBUTE_HIDDEN, true},
+        {L"system.ico", FILE_ATTRIBUTE_SYSTEM, true},
+        {L"linked.bmp", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true}, // in place
+        {L"locked.bmp", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, false},
+    };
+    for (const auto& c : cases) {
+        std::wstring path = PathOf(c.name);
+        bool icon = path.back() == L'o';
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
+        ASSERT_EQ(c.attributes, GetFileAttributesW(path.c_str()) & seen) << "none kept here";
+        if (!c.written) AnswerOk(1);
+        EXPECT_EQ(c.written, icon ? WriteIconFile(path.c_str(), CanvasIcon())
+                                  : WriteDib(nullptr, path.c_str(), CanvasBitmap()));
+        EXPECT_EQ(c.written ? icon ? 318u : 246u : 3u, ReadWholeFile(path).size()) << c.name;
+        EXPECT_EQ(c.attributes, GetFileAttributesW(path.c_str()) & seen) << c.name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    TakeBoxes();
+    ExpectOnlyFiles({L"hidden.bmp", L"system.ico", L"linked.bmp", L"second.bmp", L"locked.bmp"});
 }
 
 TEST_F(Writers, TheNameNeverGoesMissingWhileSavesReplaceTheFile) {
@@ -522,12 +593,48 @@ TEST(InterruptedSave, Child) {
 namespace {
 
 // A full disk: PIXMORA_FULL_DISK_DIR names a folder on a small file system (the test run
-// mounts a 16 KB one). The saves fail with their messages, the old files stay whole, and no
-// temporary file is left.
-TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
+// mounts a 64 KB one), which a file of the test's own fills to the room each case leaves.
+#define BLOCK 4096u
+
+std::wstring FullDiskFolder() {
     WCHAR folder[MAX_PATH] = {};
-    ASSERT_TRUE(GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH))
-        << "PIXMORA_FULL_DISK_DIR names no folder on a small file system";
+    GetEnvironmentVariableW(L"PIXMORA_FULL_DISK_DIR", folder, MAX_PATH);
+    return folder;
+}
+
+ULONGLONG Room(const std::wstring& folder) {
+    ULARGE_INTEGER room = {};
+    EXPECT_TRUE(GetDiskFreeSpaceExW(folder.c_str(), &room, nullptr, nullptr));
+    return room.QuadPart;
+}
+
+// Fills the file system until that much room is left.
+void LeaveRoom(const std::wstring& folder, ULONGLONG room) {
+    std::wstring filler = folder + L"\\filler";
+    DeleteFileW(filler.c_str());
+    ULONGLONG free = Room(folder);
+    ASSERT_GE(free, room) << "the small file system is too small for the case";
+    HANDLE file = CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    Bytes block(BLOCK, 0x55);
+    DWORD done = 0;
+    for (ULONGLONG left = free - room; left > 0; left -= BLOCK)
+        ASSERT_TRUE(WriteFile(file, block.data(), BLOCK, &done, nullptr));
+    CloseHandle(file);
+    ASSERT_EQ(room, Room(folder));
+}
+
+DWORD Product(int x, int y) {
+    return (DWORD)(x * y * 2654435761u);
+}
+
+// Saves that fail for want of room, after their first block as at the start: the saves fail
+// with their messages, the old files stay whole, and no new file is left.
+TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
+    std::wstring disk = FullDiskFolder();
+    ASSERT_FALSE(disk.empty()) << "PIXMORA_FULL_DISK_DIR names no folder on a small file system";
+    const WCHAR* folder = disk.c_str();
+    LeaveRoom(disk, 4 * BLOCK);
     // A 120 x 120 24-bit image needs 43200 bytes of pixels alone.
     ULARGE_INTEGER room = {};
     ASSERT_TRUE(GetDiskFreeSpaceExW(folder, &room, nullptr, nullptr));
@@ -547,9 +654,68 @@ TEST(FullDisk, SavesThatDoNotFitLeaveTheOldFilesAsTheyWere) {
     EXPECT_EQ(L"failed in writing pixel bits!", boxes[0].second);
     EXPECT_EQ(old, ReadWholeFile(bmp));
     EXPECT_EQ(old, ReadWholeFile(ico));
-    ExpectOnlyFilesIn(folder, {L"old.bmp", L"old.ico"});
+    ExpectOnlyFilesIn(folder, {L"old.bmp", L"old.ico", L"filler"});
+
+    // One block left: the bitmap fails while its rows are written, the icon (7,358 bytes)
+    // when its last bytes are flushed to the disk.
+    LeaveRoom(disk, BLOCK);
+    SetCanvasImage(60, 60, 24, {}, Product);
+    AnswerOk(1);
+    EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+    SetCanvasImage(48, 48, 24, {}, Product);
+    EXPECT_FALSE(WriteIconFile(ico.c_str(), CanvasIcon()));
+    EXPECT_EQ(Boxes({{L"WriteDib", L"failed in writing pixel bits!"}}), TakeBoxes());
+    EXPECT_EQ(old, ReadWholeFile(bmp));
+    EXPECT_EQ(old, ReadWholeFile(ico));
+    ExpectOnlyFilesIn(folder, {L"old.bmp", L"old.ico", L"filler"});
     DeleteFileW(bmp.c_str());
     DeleteFileW(ico.c_str());
+    DeleteFileW((disk + L"\\filler").c_str());
+    ClearCanvasImage();
+    ResetFileState();
+}
+
+// A file with a second name is written over in place. Stored sparse (64 KB, of which only the
+// first and the last block are on the disk), writing over it needs room for its holes, which a
+// disk with room for the new file may lack: the save fails and the old bytes are all there.
+TEST(FullDisk, WritingOverASparseFileNeverLeavesItHalfWritten) {
+    std::wstring folder = FullDiskFolder();
+    ASSERT_FALSE(folder.empty()) << "PIXMORA_FULL_DISK_DIR names no folder on a small file system";
+    std::string linux = LinuxPath(folder);
+    ASSERT_EQ(0, RunLinuxCommand("cd '" + linux +
+                                 "' && truncate -s 65536 old.bmp && "
+                                 "printf oooo | dd of=old.bmp conv=notrunc status=none && "
+                                 "printf eeee | dd of=old.bmp bs=1 seek=65532 conv=notrunc "
+                                 "status=none && ln old.bmp other.bmp"));
+    std::wstring bmp = folder + L"\\old.bmp", other = folder + L"\\other.bmp";
+    Bytes old = ReadWholeFile(bmp);
+    ASSERT_EQ(65536u, old.size());
+    const struct {
+        int side; // of a 24-bit image: 40 takes 2 blocks, 60 takes 3
+        ULONGLONG room;
+    } cases[] = {
+        // The new file fits, the copy of the old bytes does not: nothing is touched.
+        {40, 2 * BLOCK},
+        // The copy fits too (its 2 blocks), then the third block written in place does not:
+        // the two written go back.
+        {60, (3 + 2 + 1) * BLOCK},
+    };
+    for (const auto& c : cases) {
+        LeaveRoom(folder, c.room);
+        SetCanvasImage(c.side, c.side, 24, {}, Product);
+        AnswerOk(1);
+        EXPECT_FALSE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap())) << c.side;
+        EXPECT_EQ(Boxes({{L"WriteDib", L"The disk is full :" + bmp}}), TakeBoxes()) << c.side;
+        EXPECT_EQ(old, ReadWholeFile(bmp)) << c.side;
+        ExpectOnlyFilesIn(folder, {L"old.bmp", L"other.bmp", L"filler"});
+    }
+    // With room, both names hold the new picture.
+    DeleteFileW((folder + L"\\filler").c_str());
+    EXPECT_TRUE(WriteDib(nullptr, bmp.c_str(), CanvasBitmap()));
+    EXPECT_EQ(10854u, ReadWholeFile(other).size());
+    ExpectOnlyFilesIn(folder, {L"old.bmp", L"other.bmp"});
+    DeleteFileW(bmp.c_str());
+    DeleteFileW(other.c_str());
     ClearCanvasImage();
     ResetFileState();
 }

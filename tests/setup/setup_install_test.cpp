@@ -35,6 +35,8 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool RunLinuxCommandFor(const std::string& command, const std::wstring& path, bool made);
+
 void RemoveFolder(const std::wstring& folder) {
     std::wstring from = folder + L'\0'; // the list ends with a second NUL
     SHFILEOPSTRUCTW operation = {};
@@ -42,6 +44,8 @@ void RemoveFolder(const std::wstring& folder) {
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_NO_UI;
     SHFileOperationW(&operation);
+    // A symbolic link whose file is gone is out of Wine's reach.
+    if (Exists(folder)) RunLinuxCommandFor("rm -rf '" + LinuxPath(folder) + "'", folder, false);
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -75,6 +79,99 @@ std::vector<BYTE> MemberRenamed(std::vector<BYTE> cabinet) {
     const char hostile[sizeof name] = "..\\x.exe";
     std::copy(hostile, hostile + sizeof hostile, at);
     return cabinet;
+}
+
+// A cabinet of uncompressed members, as a hostile or careless packer could make it.
+std::vector<BYTE> MakeCabinet(const std::vector<std::pair<std::string, std::string>>& members) {
+    auto put16 = [](std::vector<BYTE>& b, size_t v) {
+        b.push_back((BYTE)v);
+        b.push_back((BYTE)(v >> 8));
+    };
+    auto put32 = [&](std::vector<BYTE>& b, size_t v) {
+        put16(b, v & 0xFFFF);
+        put16(b, v >> 16);
+    };
+    std::vector<BYTE> files, data;
+    std::string stream;
+    for (const auto& member : members) {
+        put32(files, member.second.size());
+        put32(files, stream.size());
+        put16(files, 0);
+        put16(files, 0x5A21); // 2025-01-01
+        put16(files, 0);
+        put16(files, 0x20);
+        files.insert(files.end(), member.first.begin(), member.first.end());
+        files.push_back(0);
+        stream += member.second;
+    }
+    int blocks = 0;
+    for (size_t at = 0; at < stream.size() || blocks == 0; at += 32768, blocks++) {
+        size_t n = std::min<size_t>(32768, stream.size() - at);
+        put32(data, 0);
+        put16(data, n);
+        put16(data, n);
+        data.insert(data.end(), stream.begin() + at, stream.begin() + at + n);
+    }
+    std::vector<BYTE> cabinet = {'M', 'S', 'C', 'F'};
+    size_t filesAt = 36 + 8, dataAt = filesAt + files.size();
+    put32(cabinet, 0);
+    put32(cabinet, dataAt + data.size());
+    put32(cabinet, 0);
+    put32(cabinet, filesAt);
+    put32(cabinet, 0);
+    cabinet.push_back(3);
+    cabinet.push_back(1);
+    put16(cabinet, 1);
+    put16(cabinet, members.size());
+    put16(cabinet, 0);
+    put16(cabinet, 0);
+    put16(cabinet, 0);
+    put32(cabinet, dataAt);
+    put16(cabinet, blocks);
+    put16(cabinet, 0);
+    cabinet.insert(cabinet.end(), files.begin(), files.end());
+    cabinet.insert(cabinet.end(), data.begin(), data.end());
+    return cabinet;
+}
+
+// A shell command on the Linux side, until the path it makes or removes is there or gone
+// (Wine starts Linux programs, but gives no process to wait for).
+bool RunLinuxCommandFor(const std::string& command, const std::wstring& path, bool made) {
+    std::string line = "/bin/sh -c \"" + command + "\"";
+    std::wstring wide(line.begin(), line.end());
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", &wide[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 500 && Exists(path) != made; i++)
+        Sleep(10);
+    return Exists(path) == made;
+}
+
+// A symbolic link, and its removal as a link (removed from Windows, under Wine the file it
+// leads to would go).
+bool MakeLink(const std::wstring& link, const std::wstring& target) {
+    return RunLinuxCommandFor("ln -s '" + LinuxPath(target) + "' '" + LinuxPath(link) + "'", link,
+                              true);
+}
+bool RemoveLink(const std::wstring& link) {
+    return RunLinuxCommandFor("rm '" + LinuxPath(link) + "'", link, false);
+}
+
+// The folders of the installer's own beside the install folder.
+std::vector<std::wstring> OwnFoldersBeside(const std::wstring& installFolder) {
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((installFolder + L".~pixmora-*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        found.push_back(entry.cFileName);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return found;
 }
 
 class InstallTest : public testing::Test {
@@ -186,16 +283,47 @@ class InstallTest : public testing::Test {
         EXPECT_FALSE(Exists(LogPath()));
         EXPECT_FALSE(Exists(installFolder + L".installing"));
         EXPECT_FALSE(Exists(testFolder + L"\\x.exe"));
+        EXPECT_TRUE(OwnFoldersBeside(installFolder).empty());
+    }
+    // Folders beside the install folder: the user's own (named as the installer once named
+    // its folders, or as it names them now but without its mark), each with a file in it, and
+    // one a cut-off installation of the installer's own left behind.
+    std::vector<std::wstring> UsersFolders() {
+        return {installFolder + L".installing", installFolder + L".old",
+                installFolder + L".~pixmora-installing-1234-0"};
+    }
+    std::wstring LeftOver() const { return installFolder + L".~pixmora-installing-99-0"; }
+    void MakeNeighbours() {
+        for (const std::wstring& folder : UsersFolders()) {
+            ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+            ASSERT_TRUE(WriteWholeFile(folder + L"\\mine.txt", {'m'}));
+        }
+        ASSERT_TRUE(CreateDirectoryW(LeftOver().c_str(), nullptr));
+        ASSERT_TRUE(WriteWholeFile(LeftOver() + L"\\~pixmora-installer-folder", {'i'}));
+        ASSERT_TRUE(CreateDirectoryW((LeftOver() + L"\\sub").c_str(), nullptr));
+        ASSERT_TRUE(WriteWholeFile(LeftOver() + L"\\sub\\Pixmora.exe", {'c', 'u', 't'}));
+    }
+    void ExpectNeighboursKept() {
+        for (const std::wstring& folder : UsersFolders())
+            EXPECT_TRUE(ReadWholeFile(folder + L"\\mine.txt") == std::vector<BYTE>{'m'})
+                << Narrow(folder);
     }
 };
 
 TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
-    // An earlier installation's files are replaced; what the user keeps beside them stays.
+    // An earlier installation's files are replaced; what the user keeps beside them stays,
+    // and so do the user's folders beside the install folder, whatever their names; what a
+    // cut-off installation left goes.
+    MakeNeighbours();
     ASSERT_TRUE(CreateDirectoryW(installFolder.c_str(), nullptr));
     ASSERT_TRUE(WriteWholeFile(installFolder + L"\\Pixmora.exe", {'o', 'l', 'd'}));
     ASSERT_TRUE(CreateDirectoryW((installFolder + L"\\icons").c_str(), nullptr));
     const std::vector<BYTE> mine = {'m', 'i', 'n', 'e'};
     ASSERT_TRUE(WriteWholeFile(installFolder + L"\\icons\\mine.ico", mine));
+    // A link the user keeps there, to a file elsewhere, stays a link.
+    std::wstring elsewhere = testFolder + L"\\elsewhere.ico", link = installFolder + L"\\link.ico";
+    ASSERT_TRUE(WriteWholeFile(elsewhere, mine));
+    ASSERT_TRUE(MakeLink(link, elsewhere));
     RunSetupAndPress(WindowsPath(SETUP_EXE), 200);
     InstallerRun run = FinishInstaller();
     ASSERT_TRUE(run.ran) << "setup started no cabinet installer";
@@ -214,6 +342,15 @@ TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
         << log;
     EXPECT_NE(log.find("done 1 files"), std::string::npos) << log;
     EXPECT_TRUE(ReadWholeFile(installFolder + L"\\icons\\mine.ico") == mine);
+    ExpectNeighboursKept();
+    EXPECT_FALSE(Exists(LeftOver()));
+    EXPECT_TRUE(ReadWholeFile(link) == mine);
+    ASSERT_TRUE(WriteWholeFile(elsewhere, {'n'}));
+    EXPECT_TRUE(ReadWholeFile(link) == std::vector<BYTE>{'n'}) << "a copy, no longer the link";
+    EXPECT_TRUE(RemoveLink(link));
+    EXPECT_TRUE(Exists(elsewhere));
+    EXPECT_EQ(std::vector<std::wstring>{L"Pixmora.~pixmora-installing-1234-0"},
+              OwnFoldersBeside(installFolder));
 
     // Once more, with the folder named by a closing separator: the same folder, replaced.
     SetEnvironmentVariableW(L"PIXMORA_INSTALL_DIR", (installFolder + L"\\").c_str());
@@ -223,8 +360,7 @@ TEST_F(InstallTest, IAgreeInstallsTheEditorAndSaysWhere) {
     EXPECT_EQ(run.boxes[0].text, L"Pixmora was installed in:\n" + installFolder);
     EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") == built);
     EXPECT_FALSE(Exists(installFolder + L"\\.installing"));
-    EXPECT_FALSE(Exists(installFolder + L".installing"));
-    EXPECT_FALSE(Exists(installFolder + L".old"));
+    ExpectNeighboursKept();
 }
 
 TEST_F(InstallTest, ADamagedCabinetIsReportedAndInstallsNothing) {
@@ -239,6 +375,7 @@ TEST_F(InstallTest, ADamagedCabinetIsReportedAndInstallsNothing) {
         {"cut in half, over an earlier copy", Truncated, L"damaged", true},
         {"a member named ..\\x.exe", MemberRenamed, L"\"..\\x.exe\"", false},
     };
+    MakeNeighbours();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<BYTE> cabinet = c.damage(BuiltCabinet());
@@ -250,16 +387,56 @@ TEST_F(InstallTest, ADamagedCabinetIsReportedAndInstallsNothing) {
         }
         RunSetupAndPress(SetupBeside(cabinet), 200);
         ExpectFailureShown(FinishInstaller(), c.reason);
-        EXPECT_FALSE(Exists(installFolder + L".installing"));
+        ExpectNeighboursKept();
+        EXPECT_FALSE(Exists(LeftOver()));
         EXPECT_FALSE(Exists(testFolder + L"\\x.exe"));
         if (c.earlierCopy) {
             EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") == earlier);
             RemoveFolder(installFolder);
         } else {
-            ExpectNothingInstalled();
+            EXPECT_FALSE(Exists(installFolder + L"\\Pixmora.exe"));
+            EXPECT_FALSE(Exists(LogPath()));
         }
         EndProcess(&process);
     }
+}
+
+// Members the file system cannot hold as named are each told as what they are, and nothing
+// is installed.
+TEST_F(InstallTest, MembersOfOneNameAndNamesNotAllowedAreTold) {
+    const std::vector<BYTE> earlier = {'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+    ASSERT_TRUE(CreateDirectoryW(installFolder.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(installFolder + L"\\Pixmora.exe", earlier));
+    const struct {
+        std::vector<std::pair<std::string, std::string>> members;
+        const wchar_t* reason;
+    } cases[] = {
+        {{{"Pixmora.exe", "one"}, {"Pixmora.exe", "two"}}, L"two files named \"Pixmora.exe\""},
+        {{{"Pixmora.exe", "one"}, {"PIXMORA.EXE", "two"}}, L"two files named \"PIXMORA.EXE\""},
+        {{{"Pixmora.exe", "one"}, {"install.log", "two"}}, L"two files named \"install.log\""},
+        {{{"Pixmora.exe", "one"}, {"CON.txt", "two"}}, L"\"CON.txt\", which is not allowed"},
+        {{{"lib\\com1", "one"}}, L"\"lib\\com1\", which is not allowed"},
+        {{{"what?.exe", "one"}}, L"\"what?.exe\", which is not allowed"},
+        {{{"trailing.", "one"}}, L"\"trailing.\", which is not allowed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.reason));
+        std::wstring cabinet = testFolder + L"\\crafted.cab";
+        ASSERT_TRUE(WriteWholeFile(cabinet, MakeCabinet(c.members)));
+        ExpectFailureShown(RunInstallerOn(cabinet), c.reason);
+        EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") == earlier);
+        EXPECT_FALSE(Exists(LogPath()));
+        EXPECT_TRUE(OwnFoldersBeside(installFolder).empty());
+    }
+    // The same cabinet with sound names installs.
+    std::wstring cabinet = testFolder + L"\\crafted.cab";
+    ASSERT_TRUE(
+        WriteWholeFile(cabinet, MakeCabinet({{"Pixmora.exe", "new"}, {"lib\\a.txt", "a"}})));
+    InstallerRun run = RunInstallerOn(cabinet);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") ==
+                std::vector<BYTE>({'n', 'e', 'w'}));
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\lib\\a.txt") == std::vector<BYTE>{'a'});
 }
 
 TEST_F(InstallTest, ExitDuringTheAgreementInstallsNothingAndShowsNothing) {

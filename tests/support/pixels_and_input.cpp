@@ -88,6 +88,16 @@ void ParkCursor() {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
+std::string LinuxPath(const std::wstring& path) {
+    typedef char*(CDECL * ToUnix)(const WCHAR*);
+    ToUnix toUnix =
+        (ToUnix)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    std::string result = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
 std::wstring MakeTestFolder(const wchar_t* name) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);

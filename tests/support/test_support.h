@@ -64,3 +64,5 @@ std::wstring MakeTestFolder(const wchar_t* name);
 void RemoveTestFolder(const std::wstring& folder);
 std::vector<BYTE> ReadWholeFile(const std::wstring& path);
 bool WriteWholeFile(const std::wstring& path, const std::vector<BYTE>& bytes);
+// The Linux name of a file under Wine (UTF-8), or "" where there is none.
+std::string LinuxPath(const std::wstring& path);
