@@ -390,6 +390,67 @@ bool EditMadeImage(const wchar_t*) {
     return true;
 }
 
+// A fresh 32 x 32 picture: the save prompt, if the picture before has changes, is
+// answered No.
+bool NewCreateGivingUpChanges() {
+    PostMessageW(Main, WM_COMMAND, CMD_NEW_CREATE, 0);
+    for (int i = 0; i < 100; i++) {
+        HWND sizeBox = FindWindowW(L"#32770", L"Canvas Size Box");
+        if (sizeBox && IsWindowVisible(sizeBox)) break;
+        HWND prompt = FindWindowW(L"#32770", nullptr);
+        if (prompt && IsWindowVisible(prompt) && GetDlgItem(prompt, IDNO) && !Answer(prompt, IDNO))
+            return false;
+        Sleep(100);
+    }
+    return CanvasSizeAnswer(nullptr);
+}
+
+// A new face, then the fill tool (as the key F chooses it) with light cyan fills the white
+// around it in one tap; the tool bar marks none of its cells.
+bool Fill(const wchar_t*) {
+    if (!NewCreateGivingUpChanges()) return false;
+    // The opened icon's transparency mode outlasts New Create; the face needs colour.
+    HWND mode = Child(L"Transparent");
+    if (mode && IsWindowVisible(mode)) Command(CMD_TRANSPARENCY);
+    DrawFace();
+    TapColor(false, 11);
+    PostKey('F');
+    Settle();
+    Stroke(1, 1, 1, 1);
+    Settle();
+    return true;
+}
+
+// In the Opaque/Transparency mode the fill clears the cyan around the face; taps on the
+// monitors show the clear pixels on a checkerboard (three taps) and on black (two).
+bool FillClear(const wchar_t*) {
+    Command(CMD_TRANSPARENCY);
+    Command(CMD_FILL_TOOL);
+    Stroke(1, 1, 1, 1);
+    HWND monitor = nullptr;
+    while ((monitor = FindWindowExW(Main, monitor, L"Monitor", nullptr)) != nullptr)
+        for (int taps = GetWindowLongW(monitor, 0) == 2 ? 2 : 3; taps > 0; taps--)
+            Tap(monitor, 2, 2);
+    Settle();
+    return true;
+}
+
+// Icon Images, then its Make All Sizes: the dialog of sizes to make.
+bool AllSizes(const wchar_t*) {
+    CloseMenu(nullptr);
+    Command(CMD_TRANSPARENCY);
+    HWND images = PostForDialog(CMD_ICON_IMAGES, L"Icon Images");
+    if (!images) return false;
+    PostMessageW(images, WM_COMMAND, IDC_MAKE_ALL_SIZES, 0);
+    return WaitForWindow(L"#32770", L"Make All Sizes") != nullptr;
+}
+
+// The sizes dialog and Icon Images closed, nothing made.
+bool AllSizesClose(const wchar_t*) {
+    return Answer(WaitForWindow(L"#32770", L"Make All Sizes"), IDCANCEL) &&
+           IconImagesClose(nullptr);
+}
+
 struct Scene {
     const char* name;
     bool (*play)(const wchar_t* file);
@@ -419,6 +480,10 @@ const Scene Scenes[] = {
     {"open-answer", OpenAnswer},
     {"icon-images", IconImages},
     {"icon-images-close", IconImagesClose},
+    {"fill", Fill},
+    {"fill-clear", FillClear},
+    {"all-sizes", AllSizes},
+    {"all-sizes-close", AllSizesClose},
 };
 
 } // namespace
