@@ -131,30 +131,35 @@ static void MakeAreaKey(const FillPicture& f, unsigned long long key, AreaKey* a
     area->BlockBytes = (size_t)BLOCK * f.BitCount / 8;
 }
 
-static bool BlockMatches(const FillPicture& f, const AreaKey& area, const BYTE* row,
-                         const BYTE* maskRow, int x) {
-    unsigned long long word;
-    if (maskRow) {
-        memcpy(&word, maskRow + x / 8, 8);
-        if (word != area.Mask) return false;
-    } else if (area.Mask) {
-        return false;
+// From x, a multiple of BLOCK, past the whole blocks of the area that end by last. The
+// differences of a block are gathered before they are tested, which lets the compiler compare
+// several words at once.
+static int SkipBlocks(const FillPicture& f, const AreaKey& area, const BYTE* row,
+                      const BYTE* maskRow, int x, int last) {
+    size_t words = area.BlockBytes / 8;
+    for (; x + BLOCK - 1 <= last; x += BLOCK) {
+        unsigned long long word, diff = area.Mask;
+        if (maskRow) {
+            memcpy(&word, maskRow + x / 8, 8);
+            diff ^= word;
+        }
+        const BYTE* pixels = row + (size_t)x * f.BitCount / 8;
+        for (size_t i = 0; i < words; i++) {
+            memcpy(&word, pixels + 8 * i, 8);
+            diff |= word ^ area.Pixels[i];
+        }
+        if (diff) break;
     }
-    const BYTE* pixels = row + (size_t)x * f.BitCount / 8;
-    for (size_t i = 0; i < area.BlockBytes / 8; i++) {
-        memcpy(&word, pixels + 8 * i, 8);
-        if (word != area.Pixels[i]) return false;
-    }
-    return true;
+    return x;
 }
 
 // The first pixel from x to last that is not of the area (last + 1 when all are).
 static int RunEnd(const FillPicture& f, const AreaKey& area, const BYTE* row, const BYTE* maskRow,
                   int x, int last) {
     while (x <= last) {
-        if (x % BLOCK == 0 && x + BLOCK - 1 <= last && BlockMatches(f, area, row, maskRow, x)) {
-            x += BLOCK;
-            continue;
+        if (x % BLOCK == 0) {
+            x = SkipBlocks(f, area, row, maskRow, x, last);
+            if (x > last) break;
         }
         if (KeyAt(f, row, maskRow, x) != area.Key) return x;
         x++;
@@ -163,9 +168,10 @@ static int RunEnd(const FillPicture& f, const AreaKey& area, const BYTE* row, co
 }
 
 // A span still to be filled from: a pixel of the area in row Y, found along the span
-// From..To of the row Y - Dir, which is done.
+// From..To of the row Y - Dir, which is done; the pixels X..End - 1 were of the area when it
+// was found.
 struct Seed {
-    int X, Y, Dir, From, To;
+    int X, Y, Dir, From, To, End;
 };
 
 // Seeds for the runs of the area in row y between pixels a and b.
@@ -180,8 +186,9 @@ static void FindRuns(const FillPicture& f, const AreaKey& area, int y, int a, in
             x++;
             continue;
         }
-        seeds->push_back(Seed{x, y, dir, from, to});
-        x = RunEnd(f, area, row, maskRow, x, b);
+        int end = RunEnd(f, area, row, maskRow, x, b);
+        seeds->push_back(Seed{x, y, dir, from, to, end});
+        x = end;
     }
 }
 
@@ -195,7 +202,7 @@ static void FillArea(const FillPicture& f, POINT seed, unsigned long long key,
     MakeAreaKey(f, key, &area);
     std::vector<Seed> seeds;
     // The first span came from no row: both rows beside it are searched whole.
-    seeds.push_back(Seed{seed.x, seed.y, 1, seed.x, seed.x - 1});
+    seeds.push_back(Seed{seed.x, seed.y, 1, seed.x, seed.x - 1, seed.x});
     while (!seeds.empty()) {
         Seed s = seeds.back();
         seeds.pop_back();
@@ -206,7 +213,9 @@ static void FillArea(const FillPicture& f, POINT seed, unsigned long long key,
         int left = s.X;
         while (left > 0 && KeyAt(f, row, maskRow, left - 1) == key)
             left--;
-        int right = RunEnd(f, area, row, maskRow, s.X, f.Width - 1) - 1;
+        // A span that filled any pixel of X..End - 1 since it was found filled all of them,
+        // X included, as they were one run: with X unfilled, the run is searched on from End.
+        int right = RunEnd(f, area, row, maskRow, s.End, f.Width - 1) - 1;
         if (change.SetsValue) SetValueSpan(f, row, left, right, change.Value);
         if (change.SetsMask)
             SetMaskSpan(RowAt(f.WriteMask, f.MaskStride, f.Height, s.Y), left, right,

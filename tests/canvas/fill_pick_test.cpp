@@ -268,3 +268,62 @@ TEST_F(Fill, WideAreasStopAtEveryPixelOfAnotherColourOrTransparency) {
     EXPECT_EQ(1, MaskIndex(100, 20));
     EXPECT_EQ(0, MaskIndex(100, 21));
 }
+
+// Pictures of winding areas (mazes of two colours and two transparencies, wider than a block
+// of pixels) filled from several taps, against the plainest fill there is: one pixel at a
+// time, every neighbour of the tap's colour and transparency.
+TEST_F(Fill, WindingAreasFillAsAPixelByPixelFillDoes) {
+    const int width = 150, height = 40;
+    unsigned seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int picture = 0; picture < 12; picture++) {
+        SCOPED_TRACE(picture);
+        CloseCanvas();
+        canvas = OpenCanvas(width, height, 2);
+        UseFreshMask();
+        TransparencyMode = 0;
+        GdiFlush();
+        // Mostly one colour, so that areas wind between the others; a third of the pictures
+        // also have transparent pixels of that colour.
+        std::vector<int> index(width * height), clear(width * height);
+        for (int i = 0; i < width * height; i++) {
+            index[i] = next() % 8 < 5 ? 15 : 0;
+            clear[i] = picture % 3 == 2 && next() % 8 == 0;
+            SetIndexAt(RowOf(ImageInfo, ImageBits, i / width), 4, i % width, index[i]);
+            SetIndexAt(RowOf(MaskInfo, MaskBits, i / width), 1, i % width, clear[i]);
+        }
+        int tapX = (int)(next() % width), tapY = (int)(next() % height);
+        int tap = tapY * width + tapX;
+        std::vector<int> todo = {tap}, done(width * height);
+        done[tap] = 1;
+        while (!todo.empty()) {
+            int i = todo.back();
+            todo.pop_back();
+            int x = i % width, y = i / width;
+            const int around[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+            for (const auto& n : around) {
+                int j = n[1] * width + n[0];
+                if (n[0] < 0 || n[1] < 0 || n[0] >= width || n[1] >= height || done[j] ||
+                    index[j] != index[tap] || clear[j] != clear[tap])
+                    continue;
+                done[j] = 1;
+                todo.push_back(j);
+            }
+        }
+        CurrentTool = TOOL_FILL;
+        FillColor = COLOR_RED;
+        SendMessageW(canvas, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(tapX * 2 + 1, tapY * 2 + 1));
+        SendMessageW(canvas, WM_LBUTTONUP, 0, MAKELPARAM(tapX * 2 + 1, tapY * 2 + 1));
+        PumpMessages();
+        int wrong = 0;
+        for (int i = 0; i < width * height && wrong < 5; i++) {
+            int x = i % width, y = i / width;
+            int want = done[i] ? 9 : index[i], wantClear = done[i] ? 0 : clear[i];
+            if (ImageIndex(x, y) != want || MaskIndex(x, y) != wantClear) {
+                ADD_FAILURE() << "pixel " << x << ", " << y << ": " << ImageIndex(x, y) << "/"
+                              << MaskIndex(x, y) << ", not " << want << "/" << wantClear;
+                wrong++;
+            }
+        }
+    }
+}
