@@ -1,4 +1,4 @@
-// A canvas hosted the way the view window hosts it, for the canvas tests and the benchmark.
+// A canvas hosted the way the view window hosts it, for the canvas and tool window tests.
 #include "canvas_fixture.h"
 #include "canvas/canvas.h"
 #include "base/editor_state.h"

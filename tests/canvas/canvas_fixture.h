@@ -1,7 +1,8 @@
-// A canvas hosted the way the view window hosts it, for the canvas tests and the benchmark:
+// A canvas hosted the way the view window hosts it, for the canvas and tool window tests:
 // a parent window at the screen's top left with the canvas as its bordered child.
 #pragma once
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <string>
 
 #define COLOR_BLACK RGB(0, 0, 0)
@@ -42,3 +43,11 @@ inline int At(int cell) {
 // full paint the release asks for.
 void DragCells(HWND canvas, int x0, int y0, int x1, int y1, int steps = 8);
 void TapCell(HWND canvas, int x, int y);
+
+// A fixture whose tests each start on a new white Width x Height canvas at scale 10.
+template <int Width, int Height> class CanvasTest : public testing::Test {
+  protected:
+    HWND canvas = nullptr;
+    void SetUp() override { canvas = OpenCanvas(Width, Height, 10); }
+    void TearDown() override { CloseCanvas(); }
+};

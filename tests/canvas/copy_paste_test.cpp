@@ -7,14 +7,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
-class CopyPaste : public testing::Test {
+class CopyPaste : public CanvasTest<16, 16> {
   protected:
-    HWND canvas = nullptr;
     void SetUp() override {
-        canvas = OpenCanvas(16, 16, 10);
+        CanvasTest::SetUp();
         CurrentTool = TOOL_COPYRECT;
     }
-    void TearDown() override { CloseCanvas(); }
 
     // Screen cells x0..x1-1 of row y: B black, W white, R red, . anything else.
     std::string Cells(int x0, int x1, int y) {

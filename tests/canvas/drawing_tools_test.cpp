@@ -9,12 +9,7 @@
 #include <string>
 #include <vector>
 
-class DrawingTools : public testing::Test {
-  protected:
-    HWND canvas = nullptr;
-    void SetUp() override { canvas = OpenCanvas(16, 16, 10); }
-    void TearDown() override { CloseCanvas(); }
-};
+class DrawingTools : public CanvasTest<16, 16> {};
 
 TEST_F(DrawingTools, PenTapsSetTheirPixelAlsoWhenTheStrokeComesBack) {
     LineColor = COLOR_RED;

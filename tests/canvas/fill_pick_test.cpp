@@ -70,12 +70,7 @@ static const struct FillCase {
      "00000000\n00000000\n00000000\n00000000\n00000000\n00000000\n00000000\n00000000\n"},
 };
 
-class Fill : public testing::Test {
-  protected:
-    HWND canvas = nullptr;
-    void SetUp() override { canvas = OpenCanvas(8, 8, 10); }
-    void TearDown() override { CloseCanvas(); }
-};
+class Fill : public CanvasTest<8, 8> {};
 
 TEST_F(Fill, FillsTheAreaOfOneColourAndOneTransparencyUnderTheTap) {
     for (const FillCase& c : FillCases) {

@@ -246,52 +246,40 @@ std::string Opened(int x, int y) {
 // covers them: what is painted is saved opaque in its colour, whatever form the image has.
 // Undo takes the colour and the transparency back together.
 TEST_F(Editor, PaintOverTransparentPixelsIsSavedOpaque) {
+    // Each case draws with a tool from one cell to another, the line colour red and the fill
+    // colour blue, then does what else it names.
     struct Case {
         const char* what;
-        std::function<void()> paint;
+        int tool;
+        RECT drag;
         std::vector<POINT> painted, clear; // pixels painted, and pixels left transparent
         const char* colour;                // of the painted ones
+        std::function<void()> then;
     };
     const Case cases[] = {
-        {"pen",
-         [] {
-             TapTool(TOOL_PEN);
-             Drag(1, 1, 5, 1);
-         },
-         {{1, 1}, {4, 1}},
-         {{5, 1}, {1, 2}},
-         "FF0000"},
+        {"pen", TOOL_PEN, {1, 1, 5, 1}, {{1, 1}, {4, 1}}, {{5, 1}, {1, 2}}, "FF0000"},
         {"filled rectangle",
-         [] {
-             TapTool(TOOL_FILLRECT);
-             TapFillColor(ROW_SHOWS_BLUE);
-             Drag(2, 4, 7, 9);
-         },
+         TOOL_FILLRECT,
+         {2, 4, 7, 9},
          {{4, 6}, {5, 7}},
          {{7, 6}, {4, 9}},
          "0000FF"},
-        {"ellipse",
-         [] {
-             TapTool(TOOL_ELLIPSE);
-             Drag(0, 0, 13, 13);
-         },
-         {{6, 0}, {0, 6}},
-         {{6, 6}, {12, 12}},
-         "FF0000"},
+        {"ellipse", TOOL_ELLIPSE, {0, 0, 13, 13}, {{6, 0}, {0, 6}}, {{6, 6}, {12, 12}}, "FF0000"},
+        // The last column's top four pixels, copied, pasted and placed.
         {"placed block",
+         TOOL_COPYRECT,
+         {15, 0, 16, 4},
+         {{0, 0}, {0, 3}},
+         {{1, 1}, {0, 4}, {5, 8}},
+         "00FF00",
          [] {
-             TapTool(TOOL_COPYRECT);
-             Drag(15, 0, 16, 4); // the last column's top four pixels
              MenuItem(L"&Edit", L"Copy");
              MenuItem(L"&Edit", L"Paste");
              ASSERT_EQ(1, Floating);
              ASSERT_EQ(0, PastePos.x) << "the block floats at the top-left corner";
              Tap(5, 8); // a tap outside places it there
              ASSERT_EQ(0, Floating);
-         },
-         {{0, 0}, {0, 3}},
-         {{1, 1}, {0, 4}, {5, 8}},
-         "00FF00"},
+         }},
     };
     for (int form : {4, 32, 0}) {
         for (const Case& c : cases) {
@@ -303,7 +291,10 @@ TEST_F(Editor, PaintOverTransparentPixelsIsSavedOpaque) {
             ASSERT_EQ(1, TransparencyMode);
             MenuItem(L"&Canvas", L"Opaque/Transparency");
             TapLineColor(ROW_SHOWS_RED);
-            c.paint();
+            TapFillColor(ROW_SHOWS_BLUE);
+            TapTool(c.tool);
+            Drag(c.drag.left, c.drag.top, c.drag.right, c.drag.bottom);
+            if (c.then) c.then();
             auto masked = [&] {
                 std::string m;
                 for (const POINT& p : c.painted)

@@ -227,6 +227,19 @@ std::vector<std::wstring> Rows(HWND dialog) {
     return rows;
 }
 
+std::vector<std::wstring> TapInIconImages(int row, int id, std::vector<int> answers) {
+    std::vector<std::wstring> rows;
+    IconImages(
+        [&](HWND dialog) {
+            if (row >= 0) TapRow(dialog, row);
+            TapControl(dialog, id);
+            rows = Rows(dialog);
+            TapControl(dialog, IDCANCEL);
+        },
+        answers);
+    return rows;
+}
+
 void ChooseSizeAndForm(HWND dialog, const wchar_t* size, int form) {
     HWND box = GetDlgItem(dialog, IDC_ADD_SIZE);
     SendMessageW(box, CB_SETCURSEL, (WPARAM)-1, 0);

@@ -7,16 +7,9 @@
 top=$1
 build=$2
 work=$build/guide-pictures
-for tool in Xvfb import identify; do
-    command -v $tool >/dev/null || { echo "needs $tool (scripts/install-deps)"; exit 77; }
-done
-rm -rf "$work"
-mkdir -p "$work"
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
+. "$top/tests/support/script_checks.sh"
+needs Xvfb import identify
+fresh_folder "$work"
 PIXMORA_BUILD_DIR="$build" "$top/scripts/tour" --no-build "$work" >"$work/tour.log" 2>&1 ||
     fail "scripts/tour: exit status $?: $(tail -n 5 "$work/tour.log")"
 
@@ -41,5 +34,4 @@ for made in "$work"/*.png; do
     picture=$(basename "$made")
     echo "$shown" | grep -qx "$picture" || fail "the tour makes $picture, which nothing shows"
 done
-[ "$failures" -eq 0 ] || exit 1
-echo "scripts/tour: $(echo "$shown" | wc -l) pictures, each made and shown"
+finish "scripts/tour: $(echo "$shown" | wc -l) pictures, each made and shown"

@@ -87,18 +87,12 @@ TEST_F(Editor, ImagesAddedToANewPictureAreSavedWithIt) {
     ChooseFile(Write(L"plain.bmp", MakeBmpFile(BmpForm{}, 16, 16, StandardTable16(),
                                                [](int, int) { return 3u; })));
     File(L"&Open a DIB file");
-    IconImages([](HWND dialog) {
-        TapControl(dialog, IDC_ADD_32);
-        TapControl(dialog, IDCANCEL);
-    });
+    TapInIconImages(-1, IDC_ADD_32);
     EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
     EXPECT_EQ(L"", std::wstring(DocumentFile));
     // So does an icon saved as a bitmap since.
     SaveAs(CMD_SAVE_BITMAP, PathOf(L"icon.bmp"));
-    IconImages([](HWND dialog) {
-        TapControl(dialog, IDC_ADD_16);
-        TapControl(dialog, IDCANCEL);
-    });
+    TapInIconImages(-1, IDC_ADD_16);
     EXPECT_EQ(L"", std::wstring(DocumentFile));
     ExpectNoFailureShown();
 }
@@ -232,10 +226,9 @@ TEST_F(Editor, DamagedPngImagesAreToldAndChangeNothing) {
         const wchar_t* name;
         Bytes png;
         const wchar_t* text;
-    } cases[] = {
-        {L"truncated.ico", truncated, L"Damaged PNG image :"},
-        {L"check.ico", badCheck, L"Damaged PNG image :"},
-        {L"huge.ico", WithPngSize(good, 30000, 30000), L"PNG image too large to edit :"}};
+    } cases[] = {{L"truncated.ico", truncated, L"Damaged PNG image :"},
+                 {L"check.ico", badCheck, L"Damaged PNG image :"},
+                 {L"huge.ico", WithPngSize(good, 30000, 30000), L"PNG image too large to edit :"}};
     for (auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.name));
         IconImage png;
@@ -247,16 +240,8 @@ TEST_F(Editor, DamagedPngImagesAreToldAndChangeNothing) {
         ASSERT_EQ(32, CanvasWidth);
         Drag(0, 0, 3, 0);
         const std::string row = ImageRow(0, 0, 8);
-        std::vector<std::wstring> rows;
         ClearSeenBoxes();
-        IconImages(
-            [&](HWND dialog) {
-                TapRow(dialog, 1);
-                TapControl(dialog, IDC_IMAGE_EDIT);
-                rows = Rows(dialog);
-                TapControl(dialog, IDCANCEL);
-            },
-            {IDOK});
+        std::vector<std::wstring> rows = TapInIconImages(1, IDC_IMAGE_EDIT, {IDOK});
         ASSERT_EQ(2u, SeenBoxes().size());
         EXPECT_EQ(c.text + path, SeenBoxes()[1].text);
         EXPECT_EQ(L"Mosaro", SeenBoxes()[1].caption);
@@ -540,10 +525,7 @@ TEST_F(Editor, ACursorsHotSpotIsMovedSavedAndUndone) {
     TapLineColor(ROW_BLACK);
     Tap(1, 1); // an ordinary stroke again
     EXPECT_EQ("0", ImageRow(1, 1, 2));
-    IconImages([](HWND dialog) {
-        TapControl(dialog, IDC_ADD_16);
-        TapControl(dialog, IDCANCEL);
-    });
+    TapInIconImages(-1, IDC_ADD_16);
     Bytes file = SaveAs(CMD_SAVE_ICON, PathOf(L"moved.cur"));
     ASSERT_EQ(2, IconFileImageCount(file));
     EXPECT_EQ(2, GetLE16(file, 2));
@@ -574,7 +556,7 @@ TEST_F(Editor, RemovingImagesAroundTheChosenOneKeepsListAndCanvasTogether) {
     ASSERT_EQ(2, SelectedIconImage);
     TapLineColor(ROW_BLACK);
     Drag(0, 0, 3, 0);
-    std::vector<std::wstring> afterLast, afterFirst, afterChosen;
+    std::vector<std::wstring> afterLast, afterFirst;
     int choiceAfterLast = -1, choiceAfterFirst = -1;
     IconImages(
         [&](HWND dialog) {
@@ -605,15 +587,8 @@ TEST_F(Editor, RemovingImagesAroundTheChosenOneKeepsListAndCanvasTogether) {
     EXPECT_EQ(0, IconFileIndex(saved, 2, 0, 1)) << "the stroke in the 32 x 32";
     EXPECT_EQ(10, IconFileIndex(saved, 3, 0, 0)) << "the 24 x 24 untouched";
     // At the chosen one: the canvas moves to its neighbour, which the list then marks.
-    IconImages(
-        [&](HWND dialog) {
-            TapRow(dialog, 1);
-            TapControl(dialog, IDC_IMAGE_REMOVE);
-            afterChosen = Rows(dialog);
-            TapControl(dialog, IDCANCEL);
-        },
-        {IDYES});
-    EXPECT_EQ(std::vector<std::wstring>{L"1: 24 x 24, 16 colours, BMP (on canvas)"}, afterChosen);
+    EXPECT_EQ(std::vector<std::wstring>{L"1: 24 x 24, 16 colours, BMP (on canvas)"},
+              TapInIconImages(1, IDC_IMAGE_REMOVE, {IDYES}));
     EXPECT_EQ(24, CanvasWidth);
     EXPECT_EQ("AAAA", ImageRow(0, 0, 4));
     ExpectNoFailureShown();

@@ -8,14 +8,9 @@ namespace {
 
 class BitmapReader : public FileTest {
   protected:
-    // Reads a file into slot 0 the way the open command does, with the name already chosen.
-    bool Open(const std::wstring& path) {
-        lstrcpyW(ImageSlots[0].Path, path.c_str());
-        return OpenBitmapIntoSlot(nullptr, 0);
-    }
     void ExpectRefused(const Bytes& file, const wchar_t* message) {
         AnswerOk(message ? 2 : 1);
-        EXPECT_TRUE(Open(Write(L"bad.bmp", file)));
+        EXPECT_TRUE(OpenBitmapFile(Write(L"bad.bmp", file)));
         EXPECT_EQ(nullptr, ImageSlots[0].Dib);
         EXPECT_EQ(nullptr, SlotBitmapMemory[0]);
         Boxes expected;
@@ -96,7 +91,7 @@ TEST_F(BitmapReader, ASixteenBySixteenFourBitFileReadsInPlace) {
     Bytes file =
         MakeBmpFile(form, 16, 16, StandardTable16(), [](int x, int y) { return (x + y) % 16u; });
     ASSERT_EQ(246u, file.size());
-    EXPECT_TRUE(Open(Write(L"a.bmp", file)));
+    EXPECT_TRUE(OpenBitmapFile(Write(L"a.bmp", file)));
     const ImageSlot& slot = ImageSlots[0];
     ASSERT_NE(nullptr, slot.Dib);
     EXPECT_EQ((BYTE*)SlotBitmapMemory[0], slot.Dib);
@@ -153,7 +148,8 @@ TEST_F(BitmapReader, IndexedFormsGiveTheirTruePixels) {
             SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.form.bits) + " " +
                          std::to_string(size.cx) + "x" + std::to_string(size.cy));
             auto index = [&](int x, int y) { return (DWORD)((x * 5 + y * 3 + 1) % c.colours); };
-            EXPECT_TRUE(Open(Write(L"i.bmp", MakeBmpFile(c.form, size.cx, size.cy, table, index))));
+            EXPECT_TRUE(OpenBitmapFile(
+                Write(L"i.bmp", MakeBmpFile(c.form, size.cx, size.cy, table, index))));
             ExpectPicture(
                 ImageSlots[0], c.outBits,
                 [&](int x, int y) {
@@ -210,7 +206,8 @@ TEST_F(BitmapReader, DirectColourFormsGiveTheirTruePixels) {
             f.topDown = c.topDown;
             for (int i = 0; i < 4; i++)
                 f.masks[i] = c.masks[i];
-            EXPECT_TRUE(Open(Write(L"d.bmp", MakeBmpFile(f, size.cx, size.cy, {}, DirectColour))));
+            EXPECT_TRUE(OpenBitmapFile(
+                Write(L"d.bmp", MakeBmpFile(f, size.cx, size.cy, {}, DirectColour))));
             ExpectPicture(
                 ImageSlots[0], c.outBits,
                 [](int x, int y) { return AsColorRef(DirectColour(x, y)); }, size);
@@ -231,7 +228,7 @@ TEST_F(BitmapReader, RunLengthEscapesJumpsAndLiteralRunsDecode) {
     Bytes rle = {0, 3, 1, 2, 3, 0, 0, 2, 1, 1, 2, 9, 0, 0, 6, 7};
     file.insert(file.end(), rle.begin(), rle.end());
     PutLE32(file, 2, (DWORD)file.size());
-    EXPECT_TRUE(Open(Write(L"r.bmp", file)));
+    EXPECT_TRUE(OpenBitmapFile(Write(L"r.bmp", file)));
     const BYTE* dib = ImageSlots[0].Dib;
     ASSERT_NE(nullptr, dib);
     const BYTE* bits = ImageSlots[0].Bits;
@@ -250,14 +247,14 @@ TEST_F(BitmapReader, PixelsAreTakenFromTheOffsetTheFileGives) {
     file.insert(file.begin() + 54, 20, 0xAB);
     PutLE32(file, 2, (DWORD)file.size());
     PutLE32(file, 10, 74);
-    EXPECT_TRUE(Open(Write(L"g.bmp", file)));
+    EXPECT_TRUE(OpenBitmapFile(Write(L"g.bmp", file)));
     ExpectPicture(ImageSlots[0], 24, [](int x, int y) { return AsColorRef(DirectColour(x, y)); });
     ReleaseSlot(0);
     // An offset inside the header or past the end is not believed.
     for (DWORD offset : {20u, 0xFFFFFF00u}) {
         Bytes plain = MakeBmpFile(f, W, H, {}, DirectColour);
         PutLE32(plain, 10, offset);
-        EXPECT_TRUE(Open(Write(L"o.bmp", plain)));
+        EXPECT_TRUE(OpenBitmapFile(Write(L"o.bmp", plain)));
         ExpectPicture(ImageSlots[0], 24,
                       [](int x, int y) { return AsColorRef(DirectColour(x, y)); });
         ReleaseSlot(0);
@@ -273,7 +270,7 @@ TEST_F(BitmapReader, PixelsAreTakenFromTheOffsetTheFileGives) {
             auto pixel = [&](int x, int y) { return index(x, y) % (1u << bits); };
             Bytes file = MakeBmpFile(indexed, W, H, table, pixel);
             PutLE32(file, 10, 54 + into);
-            EXPECT_TRUE(Open(Write(L"t.bmp", file)));
+            EXPECT_TRUE(OpenBitmapFile(Write(L"t.bmp", file)));
             ExpectPicture(ImageSlots[0], bits, [&](int x, int y) {
                 RGBQUAD q = table[pixel(x, y)];
                 return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
@@ -326,7 +323,7 @@ TEST_F(BitmapReader, BrokenFilesAreRefusedWithTheirMessage) {
 
 TEST_F(BitmapReader, AMissingFileIsReportedAndTheOldImageForgotten) {
     AnswerOk(2);
-    EXPECT_TRUE(Open(PathOf(L"none.bmp")));
+    EXPECT_TRUE(OpenBitmapFile(PathOf(L"none.bmp")));
     EXPECT_EQ(nullptr, ImageSlots[0].Dib);
     Boxes expected = {{L"VornDib", L"Could not open a file :" + PathOf(L"none.bmp")},
                       {L"BITMAP", L"Could not open DIB file"}};
@@ -339,7 +336,7 @@ TEST_F(BitmapReader, ANameOutsideTheCodePageOpensThatFileAndNoOther) {
     Write(L"a.bmp", MakeBmpFile(f, W, H, {}, [](int, int) { return 0xFF0000u; }));
     std::wstring wide = Write(L"\u0101\u6F22.bmp", MakeBmpFile(f, W, H, {}, DirectColour));
     EXPECT_EQ(nullptr, ToAnsiPath(wide.c_str()));
-    EXPECT_TRUE(Open(wide));
+    EXPECT_TRUE(OpenBitmapFile(wide));
     ExpectPicture(ImageSlots[0], 24, [](int x, int y) { return AsColorRef(DirectColour(x, y)); });
     EXPECT_STREQ("C:\\x.bmp", ToAnsiPath(L"C:\\x.bmp"));
 }

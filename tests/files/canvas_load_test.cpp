@@ -49,9 +49,8 @@ TEST_F(CanvasLoad, BitmapsOfEveryFormArriveWithTheirPixels) {
                        ? i
                        : (i & 1 ? 0xFF0000u : 0) | (i & 2 ? 0xFF00u : 0) | (i & 4 ? 0xFFu : 0);
         };
-        lstrcpyW(ImageSlots[0].Path,
-                 Write(L"a.bmp", MakeBmpFile(c.form, 11, 6, table, pixel)).c_str());
-        ASSERT_TRUE(OpenBitmapIntoSlot(Canvas, 0));
+        ASSERT_TRUE(
+            OpenBitmapFile(Write(L"a.bmp", MakeBmpFile(c.form, 11, 6, table, pixel)), Canvas));
         ASSERT_NE(nullptr, ImageSlots[0].Dib);
         CanvasWidth = ImageSlots[0].Width;
         CanvasHeight = ImageSlots[0].Height;
@@ -115,9 +114,8 @@ TEST_F(CanvasLoad, LargeBitmapsBecomeTheCanvasImageWithoutACopy) {
             if (colours) return i % colours;
             return (i & 1 ? 0xFF0000u : 0) | (i & 2 ? 0xFF00u : 0) | (i & 4 ? 0xFFu : 0);
         };
-        lstrcpyW(ImageSlots[0].Path,
-                 Write(L"large.bmp", MakeBmpFile(c.form, c.width, c.height, table, pixel)).c_str());
-        ASSERT_TRUE(OpenBitmapIntoSlot(Canvas, 0));
+        ASSERT_TRUE(OpenBitmapFile(
+            Write(L"large.bmp", MakeBmpFile(c.form, c.width, c.height, table, pixel)), Canvas));
         ASSERT_NE(nullptr, ImageSlots[0].Dib);
         const BYTE* pixels = ImageSlots[0].Bits;
         CanvasWidth = ImageSlots[0].Width;
@@ -148,8 +146,7 @@ TEST_F(CanvasLoad, AnIconsMaskBecomesTheCanvasMaskAndIsSavedAfterTheModeIsLeft) 
     im.table = StandardTable16();
     im.pixel = [](int x, int y) { return (DWORD)(x ^ y) % 16; };
     im.transparent = [](int x, int y) { return y < 3 && x > 20; }; // top rows only
-    lstrcpyW(ImageSlots[0].Path, Write(L"a.ico", MakeIconFile({im})).c_str());
-    ASSERT_TRUE(OpenIconIntoSlot(Canvas, 0));
+    ASSERT_TRUE(OpenIconFile(Write(L"a.ico", MakeIconFile({im})), Canvas));
     ASSERT_TRUE(IconHasTransparency);
     CanvasWidth = CanvasHeight = 32;
     ASSERT_TRUE(LoadSlotImage(Canvas, 21));
@@ -165,8 +162,7 @@ TEST_F(CanvasLoad, AnIconsMaskBecomesTheCanvasMaskAndIsSavedAfterTheModeIsLeft) 
     ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
     ReleaseHeldIcon();
     ReleaseSlot(0);
-    lstrcpyW(ImageSlots[0].Path, path.c_str());
-    ASSERT_TRUE(OpenIconIntoSlot(Canvas, 0));
+    ASSERT_TRUE(OpenIconFile(path, Canvas));
     for (int y = 0; y < 32; y++)
         for (int x = 0; x < 32; x++)
             ASSERT_EQ(im.transparent(x, y) || (y == 31 && x < 2),

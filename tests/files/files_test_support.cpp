@@ -49,6 +49,16 @@ void AnswerOk(int n) {
         AnswerNextBox(IDOK);
 }
 
+bool OpenBitmapFile(const std::wstring& path, HWND canvas) {
+    lstrcpynW(ImageSlots[0].Path, path.c_str(), PATH_CHARS);
+    return OpenBitmapIntoSlot(canvas, 0);
+}
+
+bool OpenIconFile(const std::wstring& path, HWND canvas) {
+    lstrcpynW(ImageSlots[0].Path, path.c_str(), PATH_CHARS);
+    return OpenIconIntoSlot(canvas, 0);
+}
+
 // The image and the mask are DIB sections with headers from the local heap, as the image
 // store keeps them, so the store's own DiscardImage lets them go.
 void ClearCanvasImage() {

@@ -25,6 +25,10 @@ Boxes TakeBoxes();
 // Queues n presses of OK, for a case that shows that many boxes.
 void AnswerOk(int n);
 
+// Reads the file into slot 0 as the open commands do once their dialog has named it.
+bool OpenBitmapFile(const std::wstring& path, HWND canvas = nullptr);
+bool OpenIconFile(const std::wstring& path, HWND canvas = nullptr);
+
 // Puts an image of that format into ImageInfo and ImageBits as the canvas would hold it:
 // table entries from the table given (rest black), pixels from the source.
 void SetCanvasImage(int width, int height, int bits, const std::vector<RGBQUAD>& table,

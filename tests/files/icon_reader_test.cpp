@@ -9,16 +9,12 @@ namespace {
 
 class IconReader : public FileTest {
   protected:
-    bool Open(const std::wstring& path) {
-        lstrcpyW(ImageSlots[0].Path, path.c_str());
-        return OpenIconIntoSlot(nullptr, 0);
-    }
     void ExpectRefused(const Bytes& file, const std::wstring& caption, const wchar_t* format,
                        const std::wstring& name) {
         AnswerOk(1);
         ImageSlot before = ImageSlots[0];
         IconEntry* held = IconEntries;
-        EXPECT_FALSE(Open(Write(L"bad.ico", file)));
+        EXPECT_FALSE(OpenIconFile(Write(L"bad.ico", file)));
         std::wstring text = format;
         size_t at = text.find(L"%s");
         if (at != std::wstring::npos) text.replace(at, 2, name.empty() ? L"(untitled)" : name);
@@ -44,7 +40,7 @@ COLORREF StandardColour(int index) {
 }
 
 TEST_F(IconReader, TheFirstImageThirtyTwoWideIsChosenElseTheFirst) {
-    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({FourBit(16, 16), FourBit(32, 32, 3)}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"a.ico", MakeIconFile({FourBit(16, 16), FourBit(32, 32, 3)}))));
     EXPECT_EQ(1, SelectedIconImage);
     EXPECT_EQ(32, ImageSlots[0].Width);
     EXPECT_EQ(32, ImageSlots[0].Height);
@@ -52,11 +48,11 @@ TEST_F(IconReader, TheFirstImageThirtyTwoWideIsChosenElseTheFirst) {
     EXPECT_EQ(StandardColour((31 + 30 + 3) % 16), NormalisedPixel(ImageSlots[0].Dib, 31, 30));
     ReleaseSlot(0);
 
-    EXPECT_TRUE(Open(Write(L"b.ico", MakeIconFile({FourBit(32, 32), FourBit(16, 16)}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"b.ico", MakeIconFile({FourBit(32, 32), FourBit(16, 16)}))));
     EXPECT_EQ(0, SelectedIconImage);
     ReleaseSlot(0);
 
-    EXPECT_TRUE(Open(Write(L"c.ico", MakeIconFile({FourBit(48, 48), FourBit(48, 48, 1)}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"c.ico", MakeIconFile({FourBit(48, 48), FourBit(48, 48, 1)}))));
     EXPECT_EQ(0, SelectedIconImage);
     EXPECT_EQ(48, ImageSlots[0].Width);
     ReleaseSlot(0);
@@ -65,7 +61,7 @@ TEST_F(IconReader, TheFirstImageThirtyTwoWideIsChosenElseTheFirst) {
     Bytes lying = MakeIconFile({FourBit(16, 16), FourBit(32, 32)});
     lying[6] = 32;
     lying[22] = 16;
-    EXPECT_TRUE(Open(Write(L"d.ico", lying)));
+    EXPECT_TRUE(OpenIconFile(Write(L"d.ico", lying)));
     EXPECT_EQ(1, SelectedIconImage);
     EXPECT_EQ(2, IconDirectory.idCount);
     EXPECT_TRUE(TakeBoxes().empty());
@@ -83,7 +79,7 @@ TEST_F(IconReader, ImagesAreDecodedFromTheirOwnHeader) {
     one.table = {{0, 0, 255, 0}, {255, 0, 0, 0}};
     one.pixel = [](int x, int y) { return (DWORD)((x ^ y) & 1); };
     one.directoryBits = 8; // and one that gets it wrong
-    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({eight, one}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"a.ico", MakeIconFile({eight, one}))));
     EXPECT_EQ(1, SelectedIconImage);
     EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(ImageSlots[0].Dib, 0, 0));
     EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 1, 0));
@@ -138,7 +134,7 @@ TEST_F(IconReader, ImagesAreDecodedFromTheirOwnHeader) {
                     file.resize(file.size() + 16, 0xA5);
                     PutLE32(file, 14, (DWORD)(file.size() - 22));
                 }
-                ASSERT_TRUE(Open(Write(L"e.ico", file)));
+                ASSERT_TRUE(OpenIconFile(Write(L"e.ico", file)));
                 const ImageSlot& slot = ImageSlots[0];
                 ASSERT_EQ(size.cx, slot.Width);
                 ASSERT_EQ(size.cy, slot.Height);
@@ -176,7 +172,7 @@ TEST_F(IconReader, ImagesAreFoundAtTheirOffsetsWhereverTheyLie) {
         PutLE32(file, 14 + 16 * i, (DWORD)blocks[i]->size());
         PutLE32(file, 18 + 16 * i, (DWORD)offsets[i]);
     }
-    EXPECT_TRUE(Open(Write(L"a.ico", file)));
+    EXPECT_TRUE(OpenIconFile(Write(L"a.ico", file)));
     EXPECT_EQ(1, SelectedIconImage);
     EXPECT_EQ(StandardColour(2), NormalisedPixel(ImageSlots[0].Dib, 0, 0));
     EXPECT_TRUE(std::equal(a.begin(), a.end(), IconEntries[0].ImageData));
@@ -185,7 +181,7 @@ TEST_F(IconReader, ImagesAreFoundAtTheirOffsetsWhereverTheyLie) {
 TEST_F(IconReader, TransparencyIsJudgedFromTheWholeMask) {
     IconImage upper = FourBit(32, 32);
     upper.transparent = [](int x, int y) { return x == 5 && y == 2; }; // top rows only
-    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({upper}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"a.ico", MakeIconFile({upper}))));
     EXPECT_TRUE(IconHasTransparency);
     EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 32, 32, 5, 2));
     EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 32, 32, 6, 2));
@@ -195,7 +191,7 @@ TEST_F(IconReader, TransparencyIsJudgedFromTheWholeMask) {
     Bytes padded = MakeIconFile({FourBit(16, 16)});
     for (int row = 0; row < 16; row++)
         padded[6 + 16 + 40 + 64 + 128 + 4 * row + 2] = 0xFF;
-    EXPECT_TRUE(Open(Write(L"b.ico", padded)));
+    EXPECT_TRUE(OpenIconFile(Write(L"b.ico", padded)));
     EXPECT_FALSE(IconHasTransparency);
 }
 
@@ -204,7 +200,7 @@ TEST_F(IconReader, ThirtyTwoBitImagesShowTheirAlphaAsTransparency) {
     im.width = im.height = 16;
     im.bits = 32;
     im.pixel = [](int x, int) { return x < 4 ? 0x00000000u : 0xFF123456u; };
-    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({im}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"a.ico", MakeIconFile({im}))));
     EXPECT_TRUE(IconHasTransparency);
     EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 16, 16, 3, 9));
     EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 16, 16, 4, 9));
@@ -220,7 +216,8 @@ TEST_F(IconReader, PngImagesAreChosenOnlyWhereNoBmpImageIs) {
         image.png = MakeSolidPng(side, side, rgba);
         return image;
     };
-    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({png(32, 0xFF0000FF), FourBit(16, 16)}))));
+    EXPECT_TRUE(
+        OpenIconFile(Write(L"a.ico", MakeIconFile({png(32, 0xFF0000FF), FourBit(16, 16)}))));
     EXPECT_EQ(1, SelectedIconImage);
     EXPECT_TRUE(IsPngImage(&IconEntries[0]));
     EXPECT_EQ(nullptr, IconEntries[0].EditImage);
@@ -236,7 +233,7 @@ TEST_F(IconReader, PngImagesAreChosenOnlyWhereNoBmpImageIs) {
                   false},
                  {{png(48, 0x00FF0040), png(16, 0x0000FFFF)}, 0, 48, RGB(0, 255, 0), true}};
     for (auto& c : cases) {
-        EXPECT_TRUE(Open(Write(L"png.ico", MakeIconFile(c.images))));
+        EXPECT_TRUE(OpenIconFile(Write(L"png.ico", MakeIconFile(c.images))));
         EXPECT_EQ(c.chosen, SelectedIconImage);
         ASSERT_EQ(c.side, ImageSlots[0].Width);
         EXPECT_EQ(32, DibBitCount(ImageSlots[0].Dib));
@@ -272,7 +269,7 @@ TEST_F(IconReader, PngPaletteIndicesPastThePaletteAreOpaqueBlack) {
         if (!c.transparency.empty()) chunks.push_back({"tRNS", c.transparency});
         IconImage image;
         image.png = MakePng(16, 16, 8, 3, rows, chunks);
-        ASSERT_TRUE(Open(Write(L"palette.ico", MakeIconFile({image}))));
+        ASSERT_TRUE(OpenIconFile(Write(L"palette.ico", MakeIconFile({image}))));
         const BYTE* dib = ImageSlots[0].Dib;
         EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(dib, 0, 0));
         EXPECT_EQ(c.firstClear, MaskBit(ImageSlots[0].AndMask, 16, 16, 0, 0));
@@ -298,7 +295,7 @@ TEST_F(IconReader, PngDataBeyondItsSizeAndImagesTooLargeAreRefused) {
     // Only just all the rows need: decoded.
     IconImage exact;
     exact.png = MakePng(16, 16, 8, 6, rows);
-    ASSERT_TRUE(Open(Write(L"exact.ico", MakeIconFile({exact}))));
+    ASSERT_TRUE(OpenIconFile(Write(L"exact.ico", MakeIconFile({exact}))));
     EXPECT_EQ(16, ImageSlots[0].Width);
     // 16-bit colour and alpha, 11,400 pixels a side; 1-bit grey of that size; 8-bit colour and
     // alpha 11,000 a side: each decoded image alone would fit the limit.
@@ -364,7 +361,7 @@ TEST_F(IconReader, PngImagesAreReadToTheEndOfTheirOwnChunks) {
             ExpectRefused(c.file, L"Mosaro", L"Damaged PNG image :%s", PathOf(L"bad.ico"));
             continue;
         }
-        ASSERT_TRUE(Open(Write(L"png.ico", c.file)));
+        ASSERT_TRUE(OpenIconFile(Write(L"png.ico", c.file)));
         ASSERT_EQ(16, ImageSlots[0].Width);
         EXPECT_EQ(c.held, IconEntries[0].dwBytesInRes);
         EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(ImageSlots[0].Dib, 3, 3));
@@ -376,7 +373,7 @@ TEST_F(IconReader, PngImagesAreReadToTheEndOfTheirOwnChunks) {
 }
 
 TEST_F(IconReader, BrokenIconsAreRefusedAndTheHeldIconStays) {
-    EXPECT_TRUE(Open(Write(L"good.ico", MakeIconFile({FourBit(16, 16), FourBit(32, 32)}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"good.ico", MakeIconFile({FourBit(16, 16), FourBit(32, 32)}))));
     ASSERT_NE(nullptr, IconEntries);
     Bytes good = MakeIconFile({FourBit(16, 16), FourBit(32, 32)});
     std::wstring bad = PathOf(L"bad.ico");
@@ -410,18 +407,18 @@ TEST_F(IconReader, BrokenIconsAreRefusedAndTheHeldIconStays) {
     Bytes none = good;
     PutLE16(none, 4, 0);
     AnswerOk(1);
-    EXPECT_FALSE(Open(Write(L"bad.ico", none)));
+    EXPECT_FALSE(OpenIconFile(Write(L"bad.ico", none)));
     EXPECT_EQ(Boxes({{L"BITMAP", L"Could not open ICON file"}}), TakeBoxes());
     for (const wchar_t* name : {L"missing.ico", L"COM1.ico", L"aux.ico", L"CON.ico"}) {
         AnswerOk(1);
-        EXPECT_FALSE(Open(PathOf(name)));
+        EXPECT_FALSE(OpenIconFile(PathOf(name)));
         EXPECT_EQ(Boxes({{L"Mosaro", L"Could not open a file :" + PathOf(name)}}), TakeBoxes());
     }
     EXPECT_EQ(2, IconDirectory.idCount);
 }
 
 TEST_F(IconReader, ReleasingTheHeldIconLeavesNoSlotPointingIntoIt) {
-    EXPECT_TRUE(Open(Write(L"a.ico", MakeIconFile({FourBit(16, 16)}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"a.ico", MakeIconFile({FourBit(16, 16)}))));
     EXPECT_NE(nullptr, ImageSlots[0].Dib);
     ReleaseHeldIcon();
     EXPECT_EQ(nullptr, IconEntries);
@@ -436,12 +433,10 @@ TEST_F(IconReader, ReleasingTheHeldIconLeavesNoSlotPointingIntoIt) {
 
 TEST_F(IconReader, OpeningAnIconFreesABitmapReadBefore) {
     BmpForm form;
-    lstrcpyW(ImageSlots[0].Path, Write(L"a.bmp", MakeBmpFile(form, 4, 4, StandardTable16(),
-                                                             [](int, int) { return 1u; }))
-                                     .c_str());
-    EXPECT_TRUE(OpenBitmapIntoSlot(nullptr, 0));
+    EXPECT_TRUE(OpenBitmapFile(
+        Write(L"a.bmp", MakeBmpFile(form, 4, 4, StandardTable16(), [](int, int) { return 1u; }))));
     EXPECT_NE(nullptr, SlotBitmapMemory[0]);
-    EXPECT_TRUE(Open(Write(L"b.ico", MakeIconFile({FourBit(16, 16)}))));
+    EXPECT_TRUE(OpenIconFile(Write(L"b.ico", MakeIconFile({FourBit(16, 16)}))));
     EXPECT_EQ(nullptr, SlotBitmapMemory[0]);
     EXPECT_EQ(IconEntries[0].EditImage, ImageSlots[0].Dib);
 }

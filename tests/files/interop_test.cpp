@@ -91,11 +91,7 @@ TEST(Interop, FilesOtherProgramsWroteLoadAndGoBack) {
         std::wstring path = folder + L"\\others\\" + name;
         bool icon = name.size() > 4 && name.substr(name.size() - 4) == L".ico";
         ResetFileState();
-        lstrcpyW(ImageSlots[0].Path, path.c_str());
-        if (icon)
-            ASSERT_TRUE(OpenIconIntoSlot(nullptr, 0));
-        else
-            ASSERT_TRUE(OpenBitmapIntoSlot(nullptr, 0));
+        ASSERT_TRUE(icon ? OpenIconFile(path) : OpenBitmapFile(path));
         ASSERT_NE(nullptr, ImageSlots[0].Dib);
         Picture want = ReadExpect(path);
         Picture got = SlotPicture(ImageSlots[0]);

@@ -28,14 +28,7 @@ void ExpectOnlyFilesIn(const std::wstring& folder, std::vector<std::wstring> nam
 
 class Writers : public FileTest {
   protected:
-    bool ReadBitmap(const std::wstring& path) {
-        lstrcpyW(ImageSlots[0].Path, path.c_str());
-        return OpenBitmapIntoSlot(nullptr, 0) && ImageSlots[0].Dib;
-    }
-    bool ReadIcon(const std::wstring& path) {
-        lstrcpyW(ImageSlots[0].Path, path.c_str());
-        return OpenIconIntoSlot(nullptr, 0);
-    }
+    bool ReadBitmap(const std::wstring& path) { return OpenBitmapFile(path) && ImageSlots[0].Dib; }
     void ExpectOnlyFiles(std::vector<std::wstring> names) { ExpectOnlyFilesIn(Folder, names); }
 };
 
@@ -120,7 +113,7 @@ TEST_F(Writers, EveryFormatIsWrittenAsItIsAndReadsBackTheSame) {
                           (RowBytes(width, bits) + RowBytes(width, 1)) * height,
                       ReadWholeFile(ico).size());
             ReleaseHeldIcon();
-            ASSERT_TRUE(ReadIcon(ico));
+            ASSERT_TRUE(OpenIconFile(ico));
             ExpectSlotMatchesCanvas(ImageSlots[0], transparent);
             ReleaseHeldIcon();
             ReleaseSlot(0);
@@ -176,7 +169,7 @@ TEST_F(Writers, TransparentPixelsAreBlackInTheFileAndKeepTheirColourInTheImage) 
         ASSERT_TRUE(WriteIconFile(path.c_str(), CanvasIcon()));
         EXPECT_EQ(RGB(255, 0, 0), NormalisedPixel(CanvasAsDib().data(), 12, 1));
         ReleaseHeldIcon();
-        ASSERT_TRUE(ReadIcon(path));
+        ASSERT_TRUE(OpenIconFile(path));
         EXPECT_TRUE(IconHasTransparency);
         for (int y = 0; y < 16; y++)
             for (int x = 0; x < 16; x++) {
@@ -224,7 +217,7 @@ TEST_F(Writers, TheHeldIconIsWrittenBackWithOnlyTheEditedImageChanged) {
     png.width = png.height = 48;
     png.png = MakeSolidPng(48, 48, 0x00FF00FF);
     Bytes original = MakeIconFile({png, small, big});
-    ASSERT_TRUE(ReadIcon(Write(L"in.ico", original)));
+    ASSERT_TRUE(OpenIconFile(Write(L"in.ico", original)));
     ASSERT_EQ(2, SelectedIconImage);
     CanvasFromSlot(0);
     DocumentKind = DOCUMENT_ICON_FILE;
@@ -249,14 +242,14 @@ TEST_F(Writers, TheHeldIconIsWrittenBackWithOnlyTheEditedImageChanged) {
         EXPECT_EQ(GetLE32(original, 18 + 16 * i), GetLE32(written, 18 + 16 * i));
     // The edited image: new pixels, the mask as it was opened.
     ReleaseHeldIcon();
-    ASSERT_TRUE(ReadIcon(path));
+    ASSERT_TRUE(OpenIconFile(path));
     EXPECT_EQ(3, IconDirectory.idCount);
     EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 0, 31));
     EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 1, 31));
     for (int i = 0; i < 32; i++)
         EXPECT_TRUE(MaskBit(ImageSlots[0].AndMask, 32, 32, i, i));
     EXPECT_FALSE(MaskBit(ImageSlots[0].AndMask, 32, 32, 1, 0));
-    ASSERT_TRUE(ReadIcon(undone));
+    ASSERT_TRUE(OpenIconFile(undone));
     EXPECT_EQ(opened, NormalisedPixel(ImageSlots[0].Dib, 1, 31));
 }
 
@@ -272,7 +265,7 @@ TEST_F(Writers, OffsetsFollowTheBlocksAsWrittenAndAnImageOfAnotherFormatGetsANew
     size_t bigAt = GetLE32(original, 6 + 16 + 12);
     original.insert(original.begin() + bigAt, 11, 0x5A);
     PutLE32(original, 6 + 16 + 12, (DWORD)(bigAt + 11));
-    ASSERT_TRUE(ReadIcon(Write(L"in.ico", original)));
+    ASSERT_TRUE(OpenIconFile(Write(L"in.ico", original)));
     ASSERT_EQ(1, SelectedIconImage);
     // The image became 20 x 12 at 24 bits: its entry is made anew, the other is kept.
     SetCanvasImage(20, 12, 24, {}, [](int x, int y) { return (DWORD)(x * 0x0A0B0C + y); });
@@ -289,7 +282,7 @@ TEST_F(Writers, OffsetsFollowTheBlocksAsWrittenAndAnImageOfAnotherFormatGetsANew
     EXPECT_EQ(24, GetLE16(written, 6 + 16 + 6));
     EXPECT_EQ(written.size(), 38 + smallSize + GetLE32(written, 6 + 16 + 8));
     ReleaseHeldIcon();
-    ASSERT_TRUE(ReadIcon(path));
+    ASSERT_TRUE(OpenIconFile(path));
     EXPECT_EQ(0, SelectedIconImage); // none is 32 wide now: the first is chosen
     ASSERT_TRUE(SelectIconImage(0, 1));
     ExpectSlotMatchesCanvas(ImageSlots[0]);
@@ -390,7 +383,7 @@ TEST_F(Writers, ACursorIsSavedBackAsACursorWithEveryHotSpot) {
     PutLE16(original, 2, ICON_TYPE_CURSOR);
     for (int at : {10, 12, 26, 28}) // hot spots (0, 0) and (3, 5)
         PutLE16(original, at, at == 26 ? 3 : at == 28 ? 5 : 0);
-    ASSERT_TRUE(ReadIcon(Write(L"in.cur", original)));
+    ASSERT_TRUE(OpenIconFile(Write(L"in.cur", original)));
     ASSERT_EQ(1, SelectedIconImage);
     CanvasFromSlot(0);
     DocumentKind = DOCUMENT_ICON_FILE;
@@ -407,7 +400,7 @@ TEST_F(Writers, ACursorIsSavedBackAsACursorWithEveryHotSpot) {
     EXPECT_TRUE(std::equal(original.begin() + 38, original.begin() + bigAt, written.begin() + 38));
     EXPECT_NE(original[bigAt + 40 + 64], written[bigAt + 40 + 64]);
     ReleaseHeldIcon();
-    ASSERT_TRUE(ReadIcon(path));
+    ASSERT_TRUE(OpenIconFile(path));
     EXPECT_EQ(RGB(0, 0, 255), NormalisedPixel(ImageSlots[0].Dib, 0, 31));
     EXPECT_TRUE(TakeBoxes().empty());
 }
@@ -420,7 +413,7 @@ TEST_F(Writers, IconImagesAreAtMost256PixelsASide) {
     EXPECT_EQ(0, file[6]); // 256 is stored as 0
     EXPECT_EQ(0, file[7]);
     ReleaseHeldIcon();
-    ASSERT_TRUE(ReadIcon(path));
+    ASSERT_TRUE(OpenIconFile(path));
     EXPECT_EQ(256, ImageSlots[0].Width);
     EXPECT_EQ(256, ImageSlots[0].Height);
     for (std::pair<int, int> size : {std::pair<int, int>{257, 1}, {1, 257}}) {
@@ -443,7 +436,7 @@ TEST_F(Writers, IconImagesAreAtMost256PixelsASide) {
     bmp.table = StandardTable16();
     bmp.pixel = Pattern;
     std::wstring two = Write(L"two.ico", MakeIconFile({png, bmp}));
-    ASSERT_TRUE(ReadIcon(two));
+    ASSERT_TRUE(OpenIconFile(two));
     ASSERT_EQ(1, SelectedIconImage);
     ASSERT_TRUE(SwitchIconImage(0, 0, two.c_str()));
     CanvasFromSlot(0);

@@ -6,30 +6,20 @@
 top=$1
 build=$2
 work=$build/closing-click-test
-for tool in Xvfb jwm xdotool import; do
-    command -v $tool >/dev/null || { echo "needs $tool (scripts/install-deps)"; exit 77; }
-done
-rm -rf "$work/files"
-mkdir -p "$work/files"
-n=70
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-export DISPLAY=":$n" WINEPREFIX="$work/prefix" PIXMORA_BUILD_DIR="$build" WINEDEBUG=-all
+. "$top/tests/support/script_checks.sh"
+needs Xvfb jwm xdotool import
+# The prefix stays from run to run; only the files are made anew.
+fresh_folder "$work/files"
+export WINEPREFIX="$work/prefix" PIXMORA_BUILD_DIR="$build" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
 cleanup() {
     wineserver -k 2>/dev/null
-    kill "$wm" "$xvfb" 2>/dev/null
+    kill $wm $xvfb 2>/dev/null # either may not be started yet
 }
 trap cleanup EXIT
-sleep 2
+start_xvfb 70 1024x768x24
 jwm >/dev/null 2>&1 &
 wm=$!
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
 points=$build/tests/shell/screen_points.exe
 # The colour at a screen point, once the pointer is out of the way.
 colour_at() {
@@ -69,5 +59,4 @@ if double_click "Canvas Size Box" 2; then
 fi
 xdotool key ctrl+z
 double_click Mosaro 1 # the editor is still there and answers
-[ "$failures" -eq 0 ] || exit 1
-echo "closing clicks: all checks passed"
+finish "closing clicks: all checks passed"

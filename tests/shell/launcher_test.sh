@@ -8,16 +8,11 @@
 top=$1
 build=$2
 work=$build/launcher-test
-rm -rf "$work"
-mkdir -p "$work"
+. "$top/tests/support/script_checks.sh"
+fresh_folder "$work"
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" HOME="$work/home"
 entry=$XDG_DATA_HOME/applications/pixmora.desktop
 icon=$XDG_DATA_HOME/icons/hicolor/32x32/apps/pixmora.png
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
 
 "$top/scripts/install-launcher" >"$work/out" 2>&1 || fail "install: exit status $?"
 [ -f "$entry" ] || fail "no entry written"
@@ -44,14 +39,10 @@ for tool in apt-get apt dpkg-query cmake make ninja; do
     chmod +x "$fake/$tool"
 done
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
-    n=80
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
     # The prefix lasts from run to run, as a user's does; only its first start is slow.
     prefix=$build/launcher-prefix
-    Xvfb ":$n" -screen 0 480x640x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    sleep 2
-    export DISPLAY=":$n" PIXMORA_WINE_PREFIX="$prefix" PIXMORA_BUILD_DIR="$build"
+    start_xvfb 80 480x640x24
+    export PIXMORA_WINE_PREFIX="$prefix" PIXMORA_BUILD_DIR="$build"
     unset WINEPREFIX WAYLAND_DISPLAY
     "$top/scripts/wine-prefix" start "$prefix" x11 >/dev/null 2>&1
     cp "$top/editor/resources/icons/pixmora.ico" "$work/start.ico"
@@ -130,5 +121,4 @@ fi
 if [ -f "$XDG_CONFIG_HOME/mimeapps.list" ]; then
     grep -q pixmora "$XDG_CONFIG_HOME/mimeapps.list" && fail "still the default for a type"
 fi
-[ "$failures" -eq 0 ] || exit 1
-echo "scripts/install-launcher: all checks passed"
+finish "scripts/install-launcher: all checks passed"

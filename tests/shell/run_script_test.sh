@@ -6,13 +6,8 @@
 top=$1
 build=$2
 work=$build/run-script-test
-rm -rf "$work"
-mkdir -p "$work"
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
+. "$top/tests/support/script_checks.sh"
+fresh_folder "$work"
 # Runs scripts/run in a clean environment with the given variables, on $file when that is set;
 # its exit status in $code and what it wrote to the terminal in $work/out.
 file=
@@ -37,8 +32,7 @@ grep -q "Built target\|Pixmora needs these Debian packages" "$work/out" &&
 [ ! -e "$work/home/.local/share/pixmora" ] || fail "no display: a prefix was made anyway"
 
 # An X display nobody serves: Wine cannot open a window there.
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+n=$(free_display 90)
 run DISPLAY=":$n" PIXMORA_WINE_PREFIX="$work/prefix"
 [ "$code" -ne 0 ] || fail "refused display: exit status 0"
 grep -q "no display: the X server at DISPLAY=:$n" "$work/out" ||
