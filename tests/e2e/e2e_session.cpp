@@ -233,7 +233,7 @@ std::vector<std::wstring> TapInIconImages(int row, int id, std::vector<int> answ
         [&](HWND dialog) {
             if (row >= 0) TapRow(dialog, row);
             TapControl(dialog, id);
-            rows = Rows(dialog);
+            if (IsWindowVisible(dialog)) rows = Rows(dialog); // EndDialog hides it at once
             TapControl(dialog, IDCANCEL);
         },
         answers);

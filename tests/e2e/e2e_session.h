@@ -92,7 +92,7 @@ void TapControl(HWND dialog, int id);
 void TapRow(HWND dialog, int row, bool twice = false);
 std::vector<std::wstring> Rows(HWND dialog);
 // Opens it, taps the row (none: -1) and then the control, and closes it with Cancel: the rows
-// the list showed after the control's tap.
+// the list showed after the control's tap, none when that tap closed the dialog.
 std::vector<std::wstring> TapInIconImages(int row, int id, std::vector<int> answers = {});
 // Types the size into the size box as a user does, then chooses the form (-1: the one the
 // dialog suggests for the size).
