@@ -313,6 +313,18 @@ class LiveRepaint : public testing::Test {
         return seen;
     }
 
+    // Runs `body` on each size's windows, with its start picture and a reader of its screen.
+    template <typename Body> void ForEachSize(Body body) {
+        ParkCursor();
+        for (const Size& size : Sizes) {
+            Open(size);
+            Start = MakePattern(size.width, size.height);
+            Screen screen(Host);
+            body(size, screen);
+            Close();
+        }
+    }
+
     HWND Host = nullptr;
     HWND Canvas = nullptr;
     Pattern Start;
@@ -320,11 +332,7 @@ class LiveRepaint : public testing::Test {
 };
 
 TEST_F(LiveRepaint, ShowsWhatTheWholeRepaintShowedAfterEveryMove) {
-    ParkCursor();
-    for (const Size& size : Sizes) {
-        Open(size);
-        Start = MakePattern(size.width, size.height);
-        Screen screen(Host);
+    ForEachSize([&](const Size& size, Screen& screen) {
         for (int view = 0; view < VIEW_COUNT; view++) {
             bool mainView = view == PLAIN || view == MASK_TRANSPARENT;
             if (!size.all && !mainView) continue;
@@ -342,19 +350,14 @@ TEST_F(LiveRepaint, ShowsWhatTheWholeRepaintShowedAfterEveryMove) {
                                   Run(screen, size, (View)view, mesh, (Overlay)overlay, tool, 0));
                     }
         }
-        Close();
-    }
+    });
 }
 
 // However far the stylus goes between two reports, the floating block is dragged as by a
 // stylus reported at every cell on the way: the canvas and the monitors show the same after
 // each report and the release, and the same pixels are placed and undone.
 TEST_F(LiveRepaint, ABlockDraggedFarInOneMoveGoesAsInSmallSteps) {
-    ParkCursor();
-    for (const Size& size : Sizes) {
-        Open(size);
-        Start = MakePattern(size.width, size.height);
-        Screen screen(Host);
+    ForEachSize([&](const Size& size, Screen& screen) {
         for (const BlockDrag& drag : BlockDrags) {
             SCOPED_TRACE(std::string(size.name) + ", " + drag.name);
             Dragged want = DragBlock(screen, size, drag, true);
@@ -366,8 +369,7 @@ TEST_F(LiveRepaint, ABlockDraggedFarInOneMoveGoesAsInSmallSteps) {
             EXPECT_TRUE(want.placed == got.placed) << "the block placed elsewhere";
             EXPECT_TRUE(want.undone == got.undone) << "Undo gives another picture";
         }
-        Close();
-    }
+    });
 }
 
 } // namespace
