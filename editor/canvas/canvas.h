@@ -153,9 +153,9 @@ void PasteCommand(HWND canvas);
 // The selected pixels: `Selection` in either drag direction, clipped to the image; false
 // when it holds no pixel.
 bool SelectedPixels(RECT* pixels);
-// Tool 5's part of a stroke, at the moves and the release (image pixels). A move marks the
-// cells of the frame or block it changed.
-void SelectMove(POINT anchor, POINT pixel);
+// Tool 5's part of a stroke, at the moves and the release (image pixels). A move, from the
+// pixel of the one before (or of the press), marks the cells of the frame or block it changed.
+void SelectMove(POINT anchor, POINT from, POINT pixel);
 void SelectRelease(HWND canvas, POINT anchor, POINT pixel);
 // The frame or the floating block over the picture, for the full paint and the whole live
 // repaint.

@@ -218,18 +218,35 @@ void DrawSelectionOverlayIn(HDC dc, int scale, const RECT* cells) {
     if (SelectedPixels(&pixels)) DrawSelectionFrameIn(dc, &pixels, scale, &clip);
 }
 
+// The block follows the stylus as long as the stylus stays inside it. That is judged at
+// every pixel from `from` to `to`, as a stylus reported at each of them would be: one that
+// moved far between two reports would else be outside the block it should have carried
+// along, and leave it behind.
+static void DragBlock(POINT anchor, POINT from, POINT to) {
+    int dx = to.x - from.x, dy = to.y - from.y;
+    int steps = std::max(dx < 0 ? -dx : dx, dy < 0 ? -dy : dy);
+    for (int i = steps ? 1 : 0; i <= steps; i++) {
+        POINT pixel = to;
+        if (i < steps) {
+            pixel.x = from.x + (LONG)((long long)dx * i / steps);
+            pixel.y = from.y + (LONG)((long long)dy * i / steps);
+        }
+        if (!InsideBlock(pixel)) continue;
+        PastePos.x = PasteBase.x + pixel.x - anchor.x;
+        PastePos.y = PasteBase.y + pixel.y - anchor.y;
+        PlaceRectAtPastePos();
+    }
+}
+
 // Marks the cells of the frame or block before and after the move, when it changed.
-void SelectMove(POINT anchor, POINT pixel) {
+void SelectMove(POINT anchor, POINT from, POINT pixel) {
     RECT selection = Selection;
     POINT position = PastePos;
     int shown = SelectionShown;
-    if (!Floating) {
+    if (!Floating)
         SetRect(&Selection, anchor.x, anchor.y, pixel.x, pixel.y);
-    } else if (InsideBlock(pixel)) {
-        // The block follows the stylus as long as the stylus stays inside it.
-        PastePos.x = PasteBase.x + pixel.x - anchor.x;
-        PastePos.y = PasteBase.y + pixel.y - anchor.y;
-    }
+    else if (ClipInfo && ClipBits)
+        DragBlock(anchor, from, pixel);
     SelectionShown = 1;
     // Where the block now stands, as drawing it would record it.
     if (Floating && ClipInfo && ClipBits) PlaceRectAtPastePos();

@@ -97,8 +97,8 @@ static void FreePaintedObjects() {
 // when it could not be made.
 static bool TakePaintedObjects(HWND canvas, int tool) {
     if (!MaskInfo) return false;
-    PaintedBitmap = MakeBitmap(canvas, L"StrokePress", 1, InfoWidth(MaskInfo),
-                               InfoHeight(MaskInfo), nullptr, 0, &PaintedInfo, &PaintedBits);
+    PaintedBitmap = MakeBitmap(canvas, L"StrokePress", 1, InfoWidth(MaskInfo), InfoHeight(MaskInfo),
+                               nullptr, 0, &PaintedInfo, &PaintedBits);
     if (!PaintedBitmap) return false;
     FillMemory(PaintedBits, InfoPixelBytes(PaintedInfo), 0xFF);
     PaintedDC = CreateCompatibleDC(StrokeWindowDC);
@@ -282,7 +282,7 @@ void StrokeMove(HWND canvas, LPARAM lParam) {
             MarkCellsChanged(line.left, line.top, line.right, line.bottom);
         }
     } else if (StrokeTool == TOOL_COPYRECT) {
-        SelectMove(PixelOf(StrokeAnchor), pixel);
+        SelectMove(PixelOf(StrokeAnchor), StrokePixel, pixel);
     } else {
         MoveFigure(canvas, pixel);
     }

@@ -62,7 +62,7 @@ static bool CanvasForLoad(HWND window) {
 
 // chosen: the file to open, or none to ask for one in the dialog.
 static LRESULT OpenBitmap(HWND window, const WCHAR* chosen) {
-    if (!ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path)) return 0;
+    if (!AskBeforeDiscarding(window)) return 0;
     ImageSlot* slot = ForgetSlotName();
     NameChosenFile(slot, chosen);
     // A file that could not be read (the reader has said why) changes nothing either.
@@ -81,7 +81,7 @@ static LRESULT OpenBitmap(HWND window, const WCHAR* chosen) {
 }
 
 static LRESULT OpenIcon(HWND window, const WCHAR* chosen) {
-    if (!ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path)) return 0;
+    if (!AskBeforeDiscarding(window)) return 0;
     ImageSlot* slot = ForgetSlotName();
     if (DocumentKind == DOCUMENT_BITMAP_FILE) ReleaseSlot(CurrentSlot);
     NameChosenFile(slot, chosen); // after the release, which empties the names

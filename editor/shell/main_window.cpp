@@ -77,10 +77,6 @@ LRESULT EnsureCanvas(HWND window, int command) {
     return 0;
 }
 
-static int AskBeforeDiscarding(HWND window) {
-    return ConfirmDiscard(window, DocumentTitle, ImageSlots[CurrentSlot].Path);
-}
-
 // Closes the canvas and lets go of everything the old document holds.
 static void CloseDocument() {
     SendMessageW(ImageWindows[0], WM_CLOSE, 0, 0);

@@ -31,3 +31,10 @@ int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption) {
     int answer = ShowSavePrompt(owner, WM_COMMAND, command, name, caption);
     return (answer == IDYES || answer == IDNO) ? 1 : 0;
 }
+
+int AskBeforeDiscarding(HWND owner) {
+    // Yes writes the document's own file when it has one, so the prompt names that file and
+    // no other: not the last name a save dialog was given, which may belong to a picture
+    // opened before this one.
+    return ConfirmDiscard(owner, FileNameOf(DocumentFile), ImageSlots[CurrentSlot].Path);
+}

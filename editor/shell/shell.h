@@ -224,6 +224,11 @@ LRESULT MainWindowPlaced(WINDOWPOS* place);
 
 // ---- Save prompt ------------------------------------------------------------------------------
 int ConfirmDiscard(HWND owner, const WCHAR* name, const WCHAR* caption);
+// The prompt before a command replaces or ends the picture, however it came (an open from the
+// menu, a dropped file, a file handed over, New Create, Canvas Size, Exit): it names the file
+// the picture belongs to (DocumentFile, without its folder; "(untitled)" for none) and is
+// captioned with the current slot's file.
+int AskBeforeDiscarding(HWND owner);
 int ShowSavePrompt(HWND owner, UINT message, int command, const WCHAR* name, const WCHAR* caption);
 
 // ---- Dialog boxes -----------------------------------------------------------------------------

@@ -5,9 +5,11 @@
 // once all of them arrived whole, so a failed installation leaves the install folder as it
 // was. Files and links there that the cabinet does not bring are never touched.
 #include <windows.h>
-#include <setupapi.h>
+#include <fcntl.h>
+#include <fdi.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <climits>
 #include <string>
 #include <vector>
 #include "install_folder.h"
@@ -91,14 +93,36 @@ bool IsAllowedName(const std::wstring& name) {
     return true;
 }
 
-// The same file to the file system: names that differ only in case or separators.
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); i++) {
-        WCHAR x = a[i] == L'/' ? L'\\' : a[i], y = b[i] == L'/' ? L'\\' : b[i];
-        if (CharUpperW((LPWSTR)(ULONG_PTR)x) != CharUpperW((LPWSTR)(ULONG_PTR)y)) return false;
+// The same file to the file system: names that differ only in case (of any letter, as the
+// file system folds it) or separators.
+bool SameName(std::wstring a, std::wstring b) {
+    for (std::wstring* name : {&a, &b})
+        for (WCHAR& c : *name)
+            if (c == L'/') c = L'\\';
+    return CompareStringOrdinal(a.c_str(), (int)a.size(), b.c_str(), (int)b.size(), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// A member's name as the cabinet means it: UTF-8 where its attributes say so, else in the
+// system's code page. False when the bytes are no text in that encoding; the name then holds
+// them with the undecodable ones replaced, enough for the user to tell which member it is.
+bool DecodeMemberName(const char* bytes, USHORT attributes, std::wstring* name) {
+    UINT codePage = (attributes & _A_NAME_IS_UTF) ? CP_UTF8 : CP_ACP;
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    int size = MultiByteToWideChar(codePage, flags, bytes, -1, nullptr, 0);
+    if (size <= 0) {
+        flags = 0;
+        size = MultiByteToWideChar(codePage, flags, bytes, -1, nullptr, 0);
     }
-    return true;
+    name->clear();
+    if (size <= 0) return false;
+    name->resize(size);
+    if (MultiByteToWideChar(codePage, flags, bytes, -1, name->data(), size) != size) {
+        name->clear();
+        return false;
+    }
+    name->pop_back(); // the closing NUL
+    return flags != 0;
 }
 
 ULONGLONG FreeSpace(const std::wstring& folder) {
@@ -112,80 +136,169 @@ ULONGLONG FileSize(const std::wstring& path) {
     return ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
 }
 
-UINT OnFileInCabinet(Unpacking* unpacking, FILE_IN_CABINET_INFO_W* info) {
-    std::wstring name = info->NameInCabinet;
+// The unpacker's file work. It opens nothing but the cabinet being installed (one that
+// continues in another is refused): it asks for it by the name Unpack hands it and gets it
+// opened by its wide path, which no ANSI string could always hold. The members are opened by
+// OnFileInCabinet. Handles are Win32 file handles.
+const char CabinetAlias[] = "cabinet";
+struct UnpackerFiles {
+    std::wstring cabinet;
+    HANDLE member = INVALID_HANDLE_VALUE; // the member being written
+    DWORD writeError = NO_ERROR;          // why writing it failed
+};
+UnpackerFiles unpackerFiles;
+
+void* DIAMONDAPI UnpackerAlloc(ULONG bytes) {
+    return HeapAlloc(GetProcessHeap(), 0, bytes);
+}
+
+void DIAMONDAPI UnpackerFree(void* block) {
+    HeapFree(GetProcessHeap(), 0, block);
+}
+
+INT_PTR DIAMONDAPI UnpackerOpen(char* name, int flags, int) {
+    if (lstrcmpA(name, CabinetAlias) != 0 || (flags & (_O_WRONLY | _O_RDWR))) return -1;
+    HANDLE file = CreateFileW(unpackerFiles.cabinet.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file == INVALID_HANDLE_VALUE ? -1 : (INT_PTR)file;
+}
+
+UINT DIAMONDAPI UnpackerRead(INT_PTR file, void* buffer, UINT bytes) {
+    DWORD got = 0;
+    return ReadFile((HANDLE)file, buffer, bytes, &got, nullptr) ? got : (UINT)-1;
+}
+
+UINT DIAMONDAPI UnpackerWrite(INT_PTR file, void* buffer, UINT bytes) {
+    DWORD put = 0;
+    BOOL written = WriteFile((HANDLE)file, buffer, bytes, &put, nullptr);
+    if (written && put == bytes) return put;
+    // A write cut short without an error has met the end of the disk's room.
+    unpackerFiles.writeError = written ? ERROR_DISK_FULL : GetLastError();
+    return (UINT)-1;
+}
+
+int DIAMONDAPI UnpackerClose(INT_PTR file) {
+    if ((HANDLE)file == unpackerFiles.member) unpackerFiles.member = INVALID_HANDLE_VALUE;
+    return CloseHandle((HANDLE)file) ? 0 : -1;
+}
+
+LONG DIAMONDAPI UnpackerSeek(INT_PTR file, LONG distance, int origin) {
+    LARGE_INTEGER move, at;
+    move.QuadPart = distance;
+    // The unpacker's origins are FILE_BEGIN, FILE_CURRENT and FILE_END.
+    if (!SetFilePointerEx((HANDLE)file, move, &at, origin) || at.QuadPart > LONG_MAX) return -1;
+    return (LONG)at.QuadPart;
+}
+
+INT_PTR OnFileInCabinet(Unpacking* unpacking, const FDINOTIFICATION* info) {
+    std::wstring name;
+    bool decoded = DecodeMemberName(info->psz1, info->attribs, &name);
     if (!IsSafeName(name)) {
         unpacking->failure = L"The cabinet holds a file named \"" + name +
                              L"\", which would land outside the install folder.";
-        return FILEOP_ABORT;
+        return -1;
     }
-    if (!IsAllowedName(name)) {
+    if (!decoded || !IsAllowedName(name)) {
         unpacking->failure = L"The cabinet holds a file named \"" + name +
                              L"\", which is not allowed as a file name.";
-        return FILEOP_ABORT;
+        return -1;
     }
     for (const Installed& earlier : unpacking->files) {
         if (SameName(earlier.name, name) || SameName(name, LogName)) {
             unpacking->failure = L"The cabinet holds two files named \"" + name + L"\".";
-            return FILEOP_ABORT;
+            return -1;
         }
     }
-    if (info->FileSize >= FreeSpace(unpacking->folder)) {
-        unpacking->failure = L"The disk is full: " + name + L" (" +
-                             std::to_wstring(info->FileSize) + L" bytes) does not fit in " +
-                             unpacking->folder + L".";
-        return FILEOP_ABORT;
+    ULONGLONG bytes = (ULONG)info->cb;
+    if (bytes >= FreeSpace(unpacking->folder)) {
+        unpacking->failure = L"The disk is full: " + name + L" (" + std::to_wstring(bytes) +
+                             L" bytes) does not fit in " + unpacking->folder + L".";
+        return -1;
     }
     std::wstring target = unpacking->folder + L"\\" + name;
     if (target.size() >= MAX_PATH) {
         unpacking->failure = L"The path for " + name + L" is too long.";
-        return FILEOP_ABORT;
+        return -1;
     }
     std::wstring folder = target.substr(0, target.find_last_of(L"\\/"));
     if (DWORD error = MakeFolders(folder)) {
         unpacking->failure =
             L"The folder " + folder + L" cannot be made: " + SystemMessage(error) + L".";
-        return FILEOP_ABORT;
+        return -1;
     }
-    lstrcpynW(info->FullTargetName, target.c_str(), MAX_PATH);
-    unpacking->files.push_back({name, info->FileSize});
-    return FILEOP_DOIT;
+    HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        unpacking->failure =
+            target + L" cannot be written: " + SystemMessage(GetLastError()) + L".";
+        return -1;
+    }
+    unpackerFiles.member = file;
+    unpacking->files.push_back({name, bytes});
+    return (INT_PTR)file;
 }
 
 // A damaged cabinet can end a file early without the unpacker noticing: each file must
 // arrive with the size the cabinet gives it.
-UINT OnFileExtracted(Unpacking* unpacking, const FILEPATHS_W* paths) {
-    if (paths->Win32Error != NO_ERROR) {
-        unpacking->failure = std::wstring(paths->Target) + L" cannot be written: " +
-                             SystemMessage(paths->Win32Error) + L".";
-        return paths->Win32Error;
+INT_PTR OnFileExtracted(Unpacking* unpacking, const FDINOTIFICATION* info) {
+    const Installed& file = unpacking->files.back();
+    std::wstring path = unpacking->folder + L"\\" + file.name;
+    if (UnpackerClose(info->hf) != 0) {
+        unpacking->failure = path + L" cannot be written: " + SystemMessage(GetLastError()) + L".";
+        return FALSE;
     }
-    if (!unpacking->files.empty() && FileSize(paths->Target) != unpacking->files.back().bytes) {
-        // The unpacker does not tell a write that failed for want of room.
-        ULONGLONG got = FileSize(paths->Target), wanted = unpacking->files.back().bytes;
-        if (got < wanted && FreeSpace(unpacking->folder) < wanted - got) {
-            unpacking->failure = L"The disk is full: " + unpacking->files.back().name +
-                                 L" does not fit in " + unpacking->folder + L".";
-            return ERROR_DISK_FULL;
-        }
-        unpacking->failure =
-            L"The cabinet is damaged: " + unpacking->files.back().name + L" arrived incomplete.";
-        return ERROR_INVALID_DATA;
+    if (FileSize(path) != file.bytes) {
+        unpacking->failure = L"The cabinet is damaged: " + file.name + L" arrived incomplete.";
+        return FALSE;
     }
-    return NO_ERROR;
+    return TRUE;
 }
 
-UINT CALLBACK OnCabinetEvent(PVOID context, UINT event, UINT_PTR param1, UINT_PTR) {
-    Unpacking* unpacking = (Unpacking*)context;
-    switch (event) {
-    case SPFILENOTIFY_FILEINCABINET:
-        return OnFileInCabinet(unpacking, (FILE_IN_CABINET_INFO_W*)param1);
-    case SPFILENOTIFY_FILEEXTRACTED: return OnFileExtracted(unpacking, (const FILEPATHS_W*)param1);
-    case SPFILENOTIFY_NEEDNEWCABINET:
+INT_PTR DIAMONDAPI OnCabinetNotice(FDINOTIFICATIONTYPE notice, PFDINOTIFICATION info) {
+    Unpacking* unpacking = (Unpacking*)info->pv;
+    switch (notice) {
+    case fdintCOPY_FILE: return OnFileInCabinet(unpacking, info);
+    case fdintCLOSE_FILE_INFO: return OnFileExtracted(unpacking, info);
+    case fdintNEXT_CABINET:
         unpacking->failure = L"The cabinet continues in another cabinet, which is not there.";
-        return ERROR_FILE_NOT_FOUND;
-    default: return NO_ERROR;
+        return -1;
+    default: return 0; // a member begun in an earlier cabinet is not there to take
     }
+}
+
+// Unpacks every member into the staging folder; false with the failure told.
+bool UnpackMembers(const std::wstring& cabinet, Unpacking* unpacking) {
+    unpackerFiles = {cabinet};
+    ERF error = {};
+    HFDI unpacker = FDICreate(UnpackerAlloc, UnpackerFree, UnpackerOpen, UnpackerRead,
+                              UnpackerWrite, UnpackerClose, UnpackerSeek, cpuUNKNOWN, &error);
+    if (!unpacker) {
+        unpacking->failure =
+            L"The cabinet cannot be unpacked: " + SystemMessage(ERROR_NOT_ENOUGH_MEMORY) + L".";
+        return false;
+    }
+    char alias[sizeof CabinetAlias], folder[] = "";
+    lstrcpynA(alias, CabinetAlias, sizeof alias);
+    bool ok = FDICopy(unpacker, alias, folder, 0, OnCabinetNotice, nullptr, unpacking);
+    FDIDestroy(unpacker);
+    // Stopped while writing a member: the unpacker may leave it open.
+    if (unpackerFiles.member != INVALID_HANDLE_VALUE) UnpackerClose((INT_PTR)unpackerFiles.member);
+    if (!unpacking->failure.empty()) return false;
+    if (unpackerFiles.writeError != NO_ERROR && !unpacking->files.empty()) {
+        const std::wstring& name = unpacking->files.back().name;
+        DWORD written = unpackerFiles.writeError;
+        unpacking->failure =
+            written == ERROR_DISK_FULL || written == ERROR_HANDLE_DISK_FULL
+                ? L"The disk is full: " + name + L" does not fit in " + unpacking->folder + L"."
+                : unpacking->folder + L"\\" + name + L" cannot be written: " +
+                      SystemMessage(written) + L".";
+        return false;
+    }
+    if (!ok || unpacking->files.empty()) {
+        unpacking->failure = L"The cabinet " + cabinet + L" is damaged or is no cabinet.";
+        return false;
+    }
+    return true;
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -214,12 +327,7 @@ bool Unpack(const std::wstring& cabinet, Unpacking* unpacking) {
                              SystemMessage(GetLastError()) + L".";
         return false;
     }
-    BOOL ok = SetupIterateCabinetW(cabinet.c_str(), 0, OnCabinetEvent, unpacking);
-    if (!unpacking->failure.empty()) return false;
-    if (!ok || unpacking->files.empty()) {
-        unpacking->failure = L"The cabinet " + cabinet + L" is damaged or is no cabinet.";
-        return false;
-    }
+    if (!UnpackMembers(cabinet, unpacking)) return false;
     std::string log = "cabinet " + Utf8(cabinet) + "\r\n";
     for (const Installed& file : unpacking->files)
         log += "installed " + Utf8(file.name) + " " + std::to_string(file.bytes) + "\r\n";

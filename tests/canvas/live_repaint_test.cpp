@@ -11,6 +11,7 @@
 #include "base/editor_state.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,6 +54,22 @@ const Stylus Script[] = {
     {WM_MOUSEMOVE, -99, -99, 0, 0}, {WM_MOUSEMOVE, 40, 6, 0, 0},  {WM_MOUSEMOVE, 5, 5, 5, 5},
     {WM_MOUSEMOVE, 5, 5, 5, 5},     {WM_LBUTTONUP, 8, 3, 5, 5},   {WM_LBUTTONDOWN, 9, 1, 5, 5},
     {WM_MOUSEMOVE, 1, 8, 5, 5},     {WM_MOUSEMOVE, 1, 1, 5, 5},   {WM_LBUTTONUP, 1, 1, 5, 5}};
+
+// Drags of the floating block (pasted at cell (2, 3), 6 x 5 cells; the column right of it and
+// the row below it count as inside): the press, then each point the stylus reports, the
+// release at the last. Each runs with one move a point and again with a move every cell
+// between, and must look and end the same.
+struct BlockDrag {
+    const char* name;
+    int count;
+    POINT points[5]; // cells from the view's top left; -99 outside the window
+};
+const BlockDrag BlockDrags[] = {
+    {"from inside it, off the view, outside the window and back",
+     5,
+     {{3, 4}, {40, 33}, {41, 33}, {-99, -99}, {12, 10}}},
+    {"pressed beside it, away and back across it", 4, {{8, 5}, {14, 5}, {1, 5}, {1, 5}}},
+    {"pressed outside it, then across it", 3, {{13, 12}, {20, 5}, {0, 5}}}};
 
 // The view: a plain child that clips the canvas to itself.
 HWND MakeView(HWND host, int width, int height) {
@@ -177,13 +194,18 @@ class LiveRepaint : public testing::Test {
         Host = Canvas = nullptr;
     }
 
-    // Sends a stylus message at a point of the script, its cells counted from the view's
-    // top left.
-    void Send(const Size& size, UINT message, int cellX, int cellY, int dx, int dy) {
-        int x = size.scroll + cellX * size.scale + dx, y = size.scroll + cellY * size.scale + dy;
-        if (cellX < 0) x = y = -40; // outside the window: the stroke clamps it to (0, 0)
+    // The canvas point of a point of the script, its cells counted from the view's top left.
+    static POINT ScriptPoint(const Size& size, int cellX, int cellY, int dx, int dy) {
+        POINT p = {size.scroll + cellX * size.scale + dx, size.scroll + cellY * size.scale + dy};
+        if (cellX < 0) p.x = p.y = -40; // outside the window: the stroke clamps it to (0, 0)
+        return p;
+    }
+    void SendAt(UINT message, POINT p) {
         SendMessageW(Canvas, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON,
-                     MAKELPARAM((short)x, (short)y));
+                     MAKELPARAM((short)p.x, (short)p.y));
+    }
+    void Send(const Size& size, UINT message, int cellX, int cellY, int dx, int dy) {
+        SendAt(message, ScriptPoint(size, cellX, cellY, dx, dy));
     }
 
     // A fresh picture of every colour and, in the masked views, a mask with transparent
@@ -252,6 +274,57 @@ class LiveRepaint : public testing::Test {
         return difference;
     }
 
+    // Drags the floating block through `drag`'s points, reaching each in one move or in moves
+    // a cell apart: the screen after each point and after the release's full paint, then the
+    // image as the release left it and after Undo.
+    struct Dragged {
+        std::vector<DWORD> screens;
+        std::vector<BYTE> placed, undone;
+    };
+    Dragged DragBlock(Screen& screen, const Size& size, const BlockDrag& drag, bool stepwise) {
+        Dragged seen;
+        Prepare(size, PLAIN, 1, BLOCK, TOOL_COPYRECT);
+        auto read = [&]() {
+            const DWORD* pixels = screen.Read();
+            seen.screens.insert(seen.screens.end(), pixels, pixels + screen.Pixels());
+        };
+        auto image = [&]() {
+            GdiFlush();
+            return std::vector<BYTE>(ImageBits, ImageBits + Start.image.size());
+        };
+        POINT from = ScriptPoint(size, drag.points[0].x, drag.points[0].y, 5, 5);
+        SendAt(WM_LBUTTONDOWN, from);
+        for (int i = 1; i < drag.count; i++) {
+            POINT to = ScriptPoint(size, drag.points[i].x, drag.points[i].y, 5, 5);
+            int steps =
+                stepwise ? std::max(abs(to.x - from.x), abs(to.y - from.y)) / size.scale + 1 : 1;
+            for (int s = 1; s <= steps; s++)
+                SendAt(WM_MOUSEMOVE, POINT{from.x + (to.x - from.x) * s / steps,
+                                           from.y + (to.y - from.y) * s / steps});
+            read();
+            from = to;
+        }
+        SendAt(WM_LBUTTONUP, from);
+        PumpMessages();
+        read();
+        seen.placed = image();
+        UndoCommand();
+        seen.undone = image();
+        return seen;
+    }
+
+    // Runs `body` on each size's windows, with its start picture and a reader of its screen.
+    template <typename Body> void ForEachSize(Body body) {
+        ParkCursor();
+        for (const Size& size : Sizes) {
+            Open(size);
+            Start = MakePattern(size.width, size.height);
+            Screen screen(Host);
+            body(size, screen);
+            Close();
+        }
+    }
+
     HWND Host = nullptr;
     HWND Canvas = nullptr;
     Pattern Start;
@@ -259,11 +332,7 @@ class LiveRepaint : public testing::Test {
 };
 
 TEST_F(LiveRepaint, ShowsWhatTheWholeRepaintShowedAfterEveryMove) {
-    ParkCursor();
-    for (const Size& size : Sizes) {
-        Open(size);
-        Start = MakePattern(size.width, size.height);
-        Screen screen(Host);
+    ForEachSize([&](const Size& size, Screen& screen) {
         for (int view = 0; view < VIEW_COUNT; view++) {
             bool mainView = view == PLAIN || view == MASK_TRANSPARENT;
             if (!size.all && !mainView) continue;
@@ -281,8 +350,26 @@ TEST_F(LiveRepaint, ShowsWhatTheWholeRepaintShowedAfterEveryMove) {
                                   Run(screen, size, (View)view, mesh, (Overlay)overlay, tool, 0));
                     }
         }
-        Close();
-    }
+    });
+}
+
+// However far the stylus goes between two reports, the floating block is dragged as by a
+// stylus reported at every cell on the way: the canvas and the monitors show the same after
+// each report and the release, and the same pixels are placed and undone.
+TEST_F(LiveRepaint, ABlockDraggedFarInOneMoveGoesAsInSmallSteps) {
+    ForEachSize([&](const Size& size, Screen& screen) {
+        for (const BlockDrag& drag : BlockDrags) {
+            SCOPED_TRACE(std::string(size.name) + ", " + drag.name);
+            Dragged want = DragBlock(screen, size, drag, true);
+            Dragged got = DragBlock(screen, size, drag, false);
+            for (size_t step = 0; step < (size_t)drag.count; step++)
+                ASSERT_EQ("", screen.Difference(&want.screens[step * screen.Pixels()],
+                                                &got.screens[step * screen.Pixels()], step + 1));
+            EXPECT_FALSE(want.placed == want.undone) << "the drag placed no block";
+            EXPECT_TRUE(want.placed == got.placed) << "the block placed elsewhere";
+            EXPECT_TRUE(want.undone == got.undone) << "Undo gives another picture";
+        }
+    });
 }
 
 } // namespace

@@ -43,6 +43,14 @@ void DropFiles(const std::vector<std::wstring>& paths) {
     PumpMessages();
 }
 
+// A second start's hand-over of the file, as the running editor receives it.
+void HandOver(const std::wstring& path) {
+    COPYDATASTRUCT data = {HANDED_FILE_TAG, (DWORD)((path.size() + 1) * sizeof(WCHAR)),
+                           (void*)path.c_str()};
+    SendMessageW(MainWindow, WM_COPYDATA, 0, (LPARAM)&data);
+    PumpMessages();
+}
+
 void HoldKeys(bool control, bool shift) {
     BYTE keys[256] = {};
     GetKeyboardState(keys);
@@ -168,7 +176,7 @@ TEST_F(Editor, DroppedFilesOpenAfterTheSavePrompt) {
     Drag(0, 2, 9, 2);
     AnswerNextBox(IDCANCEL);
     DropFiles({diagonals});
-    EXPECT_EQ(L"Save current changes in (untitled)?", LastBoxText());
+    EXPECT_EQ(L"Save current changes in yellow.ico?", LastBoxText());
     EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind);
     EXPECT_EQ(BLACK, Cell(5, 2));
 
@@ -183,6 +191,44 @@ TEST_F(Editor, DroppedFilesOpenAfterTheSavePrompt) {
     EXPECT_EQ(0, BmpFileIndex(ReadWholeFile(diagonals), 4, 5)) << "saved first";
     EXPECT_EQ((DWORD)DOCUMENT_ICON_FILE, DocumentKind) << "the first file dropped";
     EXPECT_EQ(RGB(255, 255, 0), Cell(4, 5));
+}
+
+// However the picture came, the prompt names the file it came from, which Yes writes: never
+// the name another picture was saved under. A new picture is untitled.
+TEST_F(Editor, ThePromptNamesThePicturesOwnFileHoweverItCame) {
+    NewCreate(16);
+    Drag(0, 1, 4, 1);
+    const Bytes saved = SaveAs(CMD_SAVE_BITMAP, PathOf(L"pic.bmp"));
+    NewCreate(16);
+    const std::wstring files[] = {Write(L"yellow.ico", Icon32(11)),
+                                  Write(L"diagonals.bmp", Diagonals16())};
+    void (*const ways[])(const std::wstring&) = {
+        [](const std::wstring& path) {
+            ChooseFile(path);
+            File(HasIconFileName(path.c_str()) ? L"&Open a ICON file" : L"&Open a DIB file");
+        },
+        [](const std::wstring& path) { DropFiles({path}); }, OpenFromCommandLine, HandOver};
+    std::wstring name = L"(untitled)";
+    for (int i = 0; i < 4; i++) {
+        const std::wstring& file = files[i % 2];
+        Drag(0, 2, 4, 2);
+        ClearSeenBoxes();
+        AnswerNextBox(IDCANCEL);
+        ways[i](file);
+        ASSERT_EQ(1u, SeenBoxes().size()) << "way " << i;
+        EXPECT_EQ(L"Save current changes in " + name + L"?", LastBoxText()) << "way " << i;
+        AnswerNextBox(IDNO);
+        ways[i](file);
+        name = FileNameOf(file.c_str());
+    }
+    Drag(0, 2, 4, 2);
+    HWND main = MainWindow;
+    AnswerNextBox(IDYES);
+    File(L"&Exit");
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(L"Save current changes in diagonals.bmp?", LastBoxText());
+    EXPECT_EQ(0, BmpFileIndex(ReadWholeFile(files[1]), 2, 2));
+    EXPECT_EQ(saved, ReadWholeFile(PathOf(L"pic.bmp")));
 }
 
 // Every key sends its menu item's command to the main window, from the main window or any of
@@ -387,7 +433,7 @@ TEST_F(Editor, KeysDropsAndTheWheelDuringAStrokeEndItFirst) {
     press(2, 6, 4);
     AnswerNextBox(IDCANCEL);
     Type('N');
-    EXPECT_EQ(L"Save current changes in (untitled)?", LastBoxText());
+    EXPECT_EQ(L"Save current changes in yellow.ico?", LastBoxText());
     StylusUp(Canvas(), 6 * Scale + at, 4 * Scale + at);
     EXPECT_EQ("0000B", ImageRow(4, 2, 7));
     // Undone and redone as it stood at the key: the rest of the drag draws nowhere.

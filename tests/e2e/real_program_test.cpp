@@ -61,6 +61,7 @@ void PrintTo(const Scenario& scenario, std::ostream* out) {
 const wchar_t* const Small = L"small.bmp";
 const wchar_t* const UndoBox = L"There's No undo item!";
 const wchar_t* const UntitledPrompt = L"Save current changes in (untitled)?";
+const wchar_t* const SmallPrompt = L"Save current changes in small.bmp?";
 
 // A second start naming the small bitmap while the first start holds a changed new picture:
 // the prompt answered, then the steps after it, and Exit.
@@ -111,6 +112,17 @@ const Scenario Scenarios[] = {
                              {BmpPixel, 3, 4, BLACK_INDEX, L"kept.bmp"}}),
     {"DroppedFileOpensThroughTheShellsDropPath",
      {{Start}, {Drop, 0, 0, 0, Small}, {Canvas, 16}, {Command, CMD_EXIT}, {Ended}}},
+    {"PromptsOfADropASecondStartAndExitNameTheOpenedFile",
+     {{Start, 0, 0, 0, Small},
+      {Canvas, 16},
+      {TapCell, 3, 4},
+      {Drop, 0, 0, 0, Small},
+      {CloseBox, IDCANCEL, 0, 0, SmallPrompt},
+      {SecondStart, 0, 0, 0, Small},
+      {CloseBox, IDCANCEL, 0, 0, SmallPrompt},
+      {Command, CMD_EXIT},
+      {CloseBox, IDNO, 0, 0, SmallPrompt},
+      {Ended}}},
     TapAfterBox("TapRightAfterABoxClosedByAKeyIsDrawn",
                 {CloseBox, BY_KEY(VK_RETURN), 0, 0, UndoBox}, {TapCell, 5, 6}, TappedCellDrawn),
     TapAfterBox("TapRightAfterABoxClosedByAPostedOkIsDrawn", {CloseBox, IDOK, 0, 0, UndoBox},

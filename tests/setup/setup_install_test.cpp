@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -134,6 +136,18 @@ std::vector<BYTE> MakeCabinet(const std::vector<std::pair<std::string, std::stri
     return cabinet;
 }
 
+// The bytes as a printf format: every byte but letters and digits an octal escape, so a
+// name that is no UTF-8 passes a command line whole.
+std::string PrintfFormat(const std::string& bytes) {
+    std::string format;
+    for (unsigned char c : bytes) {
+        char escape[8];
+        snprintf(escape, sizeof escape, isalnum(c) && c < 128 ? "%c" : "\\%03o", c);
+        format += escape;
+    }
+    return format;
+}
+
 // A shell command on the Linux side, until the path it makes or removes is there or gone
 // (Wine starts Linux programs, but gives no process to wait for).
 bool RunLinuxCommandFor(const std::string& command, const std::wstring& path, bool made) {
@@ -256,6 +270,19 @@ class InstallTest : public testing::Test {
         GetExitCodeProcess(installer, &run.exitCode);
         CloseHandle(installer);
         return run;
+    }
+    // A cabinet of the members (names as bytes) at path, made by gcab, which marks names that
+    // are not ASCII as UTF-8 and compresses, or else as MakeCabinet makes one.
+    bool WriteCabinet(const std::wstring& path,
+                      const std::vector<std::pair<std::string, std::string>>& members,
+                      bool byGcab) {
+        if (!byGcab) return WriteWholeFile(path, MakeCabinet(members));
+        DeleteFileW(path.c_str());
+        std::string command = std::string("sh ") + MAKE_CABINET + " '" + LinuxPath(path) + "'";
+        for (const auto& member : members)
+            command +=
+                " '" + PrintfFormat(member.first) + "' '" + PrintfFormat(member.second) + "'";
+        return RunLinuxCommandFor(command, path, true);
     }
     // Runs the cabinet installer on a file, as the shell would.
     InstallerRun RunInstallerOn(const std::wstring& cabinet) {
@@ -410,6 +437,7 @@ TEST_F(InstallTest, MembersOfOneNameAndNamesNotAllowedAreTold) {
     const struct {
         std::vector<std::pair<std::string, std::string>> members;
         const wchar_t* reason;
+        bool byGcab = false;
     } cases[] = {
         {{{"Pixmora.exe", "one"}, {"Pixmora.exe", "two"}}, L"two files named \"Pixmora.exe\""},
         {{{"Pixmora.exe", "one"}, {"PIXMORA.EXE", "two"}}, L"two files named \"PIXMORA.EXE\""},
@@ -418,11 +446,18 @@ TEST_F(InstallTest, MembersOfOneNameAndNamesNotAllowedAreTold) {
         {{{"lib\\com1", "one"}}, L"\"lib\\com1\", which is not allowed"},
         {{{"what?.exe", "one"}}, L"\"what?.exe\", which is not allowed"},
         {{{"trailing.", "one"}}, L"\"trailing.\", which is not allowed"},
+        // Names in UTF-8: letters other than ASCII fold as the file system folds them, and
+        // bytes that are no UTF-8 (an overlong "/" among them) make no name.
+        {{{"L\xC3\xA4smig.txt", "one"}, {"L\xC3\x84SMIG.TXT", "two"}},
+         L"two files named \"L\u00C4SMIG.TXT\"",
+         true},
+        {{{"bad\xFF\xFE.txt", "one"}}, L"\"bad\uFFFD\uFFFD.txt\", which is not allowed", true},
+        {{{"..\xC0\xAFx.exe", "one"}}, L"x.exe\", which is not allowed", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.reason));
         std::wstring cabinet = testFolder + L"\\crafted.cab";
-        ASSERT_TRUE(WriteWholeFile(cabinet, MakeCabinet(c.members)));
+        ASSERT_TRUE(WriteCabinet(cabinet, c.members, c.byGcab));
         ExpectFailureShown(RunInstallerOn(cabinet), c.reason);
         EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") == earlier);
         EXPECT_FALSE(Exists(LogPath()));
@@ -437,6 +472,18 @@ TEST_F(InstallTest, MembersOfOneNameAndNamesNotAllowedAreTold) {
     EXPECT_TRUE(ReadWholeFile(installFolder + L"\\Pixmora.exe") ==
                 std::vector<BYTE>({'n', 'e', 'w'}));
     EXPECT_TRUE(ReadWholeFile(installFolder + L"\\lib\\a.txt") == std::vector<BYTE>{'a'});
+    // Names in UTF-8 arrive as named, whatever the system's code page.
+    ASSERT_TRUE(WriteCabinet(
+        cabinet, {{"L\xC3\xA4smig.txt", "hej"}, {"\xE5\x9B\xBE\xE6\xA0\x87.ico", "ico"}}, true));
+    run = RunInstallerOn(cabinet);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\L\u00E4smig.txt") ==
+                std::vector<BYTE>({'h', 'e', 'j'}));
+    EXPECT_TRUE(ReadWholeFile(installFolder + L"\\\u56FE\u6807.ico") ==
+                std::vector<BYTE>({'i', 'c', 'o'}));
+    std::vector<BYTE> bytes = ReadWholeFile(LogPath());
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("installed L\xC3\xA4smig.txt 3"),
+              std::string::npos);
 }
 
 TEST_F(InstallTest, ExitDuringTheAgreementInstallsNothingAndShowsNothing) {

@@ -86,6 +86,11 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
         while xdotool search --onlyvisible --name '^Pixmora$' >/dev/null 2>&1; do sleep 0.05; done
     done
     [ ! -s "$work/ran" ] || fail "starting from the entry ran: $(tr '\n' ' ' <"$work/ran")"
+    # Wine booted without the services Pixmora's own prefix leaves to start on demand.
+    for cmdline in $(grep -lsaE 'plugplay\.exe|svchost\.exe' /proc/[0-9]*/cmdline); do
+        grep -qszxF "WINEPREFIX=$prefix" "${cmdline%/cmdline}/environ" &&
+            fail "Wine's boot started $(tr '\0' ' ' <"$cmdline")"
+    done
 
     # No build yet: no editor, a message that says how to make it, and still nothing run.
     rm -f "$work/ran"
