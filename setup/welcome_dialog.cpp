@@ -7,10 +7,14 @@ namespace {
 BOOL OnInitDialog(HWND dialog) {
     RECT parent = {}, box = {};
     HWND owner = GetParent(dialog);
-    if (!owner || !GetWindowRect(owner, &parent) || !GetWindowRect(dialog, &box)) return TRUE;
-    int width = box.right - box.left, height = box.bottom - box.top;
-    MoveWindow(dialog, (parent.left + parent.right) / 2 - width / 2,
-               (parent.top + parent.bottom) / 2 - height / 2, width, height, TRUE);
+    if (owner && GetWindowRect(owner, &parent) && GetWindowRect(dialog, &box)) {
+        int width = box.right - box.left, height = box.bottom - box.top;
+        MoveWindow(dialog, (parent.left + parent.right) / 2 - width / 2,
+                   (parent.top + parent.bottom) / 2 - height / 2, width, height, TRUE);
+    }
+    // A main window larger than the screen would centre the box off it.
+    SHINITDLGINFO info = {SHIDIM_FLAGS, dialog, SHIDIF_SIZEDLGFULLSCREEN};
+    SHInitDialog(&info);
     return TRUE;
 }
 

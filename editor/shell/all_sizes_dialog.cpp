@@ -11,11 +11,12 @@ static const WCHAR DialogCaption[] = L"Make All Sizes";
 // The sizes the dialog last gave, for the command to make.
 static unsigned ChosenSizes;
 
-static INT_PTR CALLBACK MakeAllSizesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MakeAllSizesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_INITDIALOG) {
         for (int i = 0; i < ICON_SIZE_COUNT; i++)
             CheckDlgButton(dialog, IDC_ALL_SIZES_FIRST + i,
                            STANDARD_SIZES & 1u << i ? BST_CHECKED : BST_UNCHECKED);
+        FitDialogToScreen(dialog);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;

@@ -16,8 +16,18 @@ INT_PTR RunDialog(HWND owner, const WCHAR* templateName, DLGPROC procedure) {
     return result == -1 ? 0 : result; // a dialog that could not be shown changed nothing
 }
 
+// The handheld shows its dialogs full-screen, so each fits whatever the screen; elsewhere a
+// dialog placed by its owner could hang off the screen's edge, its caption out of reach.
+void FitDialogToScreen(HWND dialog) {
+    SHINITDLGINFO info = {SHIDIM_FLAGS, dialog, SHIDIF_SIZEDLGFULLSCREEN};
+    SHInitDialog(&info);
+}
+
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_INITDIALOG) {
+        FitDialogToScreen(dialog);
+        return TRUE;
+    }
     if (message == WM_COMMAND && wParam == IDOK) {
         EndDialog(dialog, 0);
         return TRUE;
@@ -45,6 +55,7 @@ static void InitCanvasSizeDialog(HWND dialog) {
     }
     PrevCanvasWidth = CanvasWidth;
     PrevCanvasHeight = CanvasHeight;
+    FitDialogToScreen(dialog);
 }
 
 INT_PTR CALLBACK CanvasSizeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -79,6 +90,7 @@ INT_PTR CALLBACK ScaleDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
         _itow(Scale, text, 10);
         SetDlgItemTextW(dialog, IDC_SCALE_EDIT, text);
         PrevScale = Scale;
+        FitDialogToScreen(dialog);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;

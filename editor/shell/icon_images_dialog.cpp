@@ -333,6 +333,7 @@ INT_PTR CALLBACK IconImagesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
     if (message == WM_INITDIALOG) {
         FillChoices(dialog);
         FillImageList(dialog, DocumentIsIcon() ? SelectedIconImage : 0);
+        FitDialogToScreen(dialog);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;

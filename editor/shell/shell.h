@@ -172,6 +172,7 @@ bool PutMadeImage(HWND window, int index, int width, int height, const IconForm*
 bool ChangeIconImageForm(HWND window, int index, const IconForm* form);
 // Make All Sizes: its dialog, then MakeAllSizes with the sizes chosen there.
 void MakeAllSizesCommand(HWND owner);
+INT_PTR CALLBACK MakeAllSizesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Images of the sizes flagged (bit i: IconSizes[i]) made from the canvas's image, true colour
 // with alpha (PNG at 256), in place of the images of those sizes (one question first, when
 // there are any; false on Cancel), the others kept, the list then in size order. The image on
@@ -236,3 +237,5 @@ INT_PTR CALLBACK CanvasSizeDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
 INT_PTR CALLBACK ScaleDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs the dialog template of that name from AppInstance modally; its EndDialog result.
 INT_PTR RunDialog(HWND owner, const WCHAR* templateName, DLGPROC procedure);
+// Keeps a dialog being initialised wholly on the screen (the work area), its controls in it.
+void FitDialogToScreen(HWND dialog);

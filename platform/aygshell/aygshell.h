@@ -47,7 +47,23 @@ typedef struct tagSHACTIVATEINFO {
     UINT fReserved : 29;
 } SHACTIVATEINFO, *PSHACTIVATEINFO;
 
+// SHInitDialog: dwMask SHIDIM_FLAGS says dwFlags is set. On the handheld the size flags make
+// the dialog fill the screen; a desktop has no full-screen dialogs, so there the dialog keeps
+// its size and place as far as the work area allows: it is moved wholly into the work area,
+// and one larger than the work area is shrunk, its controls and their font alike, to fit it.
+#define SHIDIM_FLAGS 0x0001
+#define SHIDIF_SIZEDLG 0x0002
+#define SHIDIF_SIZEDLGFULLSCREEN 0x0004
+#define SHIDIF_FULLSCREENNOMENUBAR 0x0010
+
+typedef struct tagSHINITDLGINFO {
+    DWORD dwMask;
+    HWND hDlg;
+    DWORD dwFlags;
+} SHINITDLGINFO, *PSHINITDLGINFO;
+
 BOOL WINAPI SHInitExtraControls(void);
+BOOL WINAPI SHInitDialog(SHINITDLGINFO* info);
 BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* info);
 HWND WINAPI SHFindMenuBar(HWND window);
 BOOL WINAPI SHHandleWMActivate(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info,

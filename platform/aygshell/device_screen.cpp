@@ -8,12 +8,22 @@ namespace SoftKeys {
 
 int Landscape;
 
+// The work area of the window's monitor. On the primary monitor the system's own record of it
+// (SPI_GETWORKAREA, the only one a handheld has) counts too: Wine keeps a work area set there
+// apart from the monitor's, and forgets to shrink it when the screen does, so the two are met.
 RECT WorkArea(HWND window) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info))
         work = info.rcWork;
+    else
+        info.dwFlags = MONITORINFOF_PRIMARY;
+    RECT system, both;
+    if ((info.dwFlags & MONITORINFOF_PRIMARY) &&
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &system, 0) &&
+        IntersectRect(&both, &work, &system))
+        work = both;
     return work;
 }
 

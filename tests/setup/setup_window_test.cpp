@@ -148,6 +148,31 @@ TEST_F(SetupWindowTest, NextRunsTheCentredWelcomeDialogAndOkShowsTheAgreement) {
     EXPECT_TRUE(SeenBoxes().size() == 1); // the dialog only
 }
 
+// The handheld's screens upright and turned, at full and quarter size, with setup's screen
+// filling each, and dragged half off it as a desktop allows: the welcome box lies wholly on
+// the screen, every line and button inside the box.
+TEST_F(SetupWindowTest, TheWelcomeDialogLiesWhollyOnEveryScreen) {
+    const RECT screens[] = {
+        {60, 40, 540, 680}, {60, 40, 700, 520}, {60, 40, 300, 360}, {60, 40, 380, 280}};
+    for (const RECT& work : screens) {
+        WorkAreaForTest area(work);
+        const int width = work.right - work.left, height = work.bottom - work.top;
+        for (int away : {0, 1}) {
+            MoveWindow(main, work.left - away * width * 3 / 4, work.top + away * height / 2, width,
+                       height, TRUE);
+            std::string what = "on " + std::to_string(width) + " x " + std::to_string(height) +
+                               (away ? ", setup dragged away" : "");
+            HandleNextDialog([&](HWND dialog) {
+                ExpectDialogOnWorkArea(dialog, work, what);
+                EndDialog(dialog, 0);
+            });
+            SendMessageW(main, WM_COMMAND, CMD_SHOW_WELCOME, 0);
+            EXPECT_EQ(1u, SeenBoxes().size()) << what;
+            ClearSeenBoxes();
+        }
+    }
+}
+
 TEST_F(SetupWindowTest, CancelThenNoKeepsTheDialogAndCancelThenYesEndsSetup) {
     bool stillOpen = false;
     HandleNextDialog([&](HWND dialog) {

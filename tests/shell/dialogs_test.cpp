@@ -1,5 +1,6 @@
 // The About, Canvas Size and Scale dialogs: what each input does to the editor's values.
 #include "editor_window.h"
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -123,4 +124,43 @@ TEST_F(EditorWindow, AboutNamesTheProgramAndEndsWithOk) {
     EXPECT_FALSE(barEnabled) << "the soft keys rest while a dialog is open";
     EXPECT_TRUE(IsWindowEnabled(MenuBarWindow));
     EXPECT_EQ(0, RunDialog(MainWindow, L"NoSuchBox", AboutDlgProc));
+}
+
+// Each dialog on the handheld's screens, upright and turned, at full and at quarter size: the
+// editor fills the work area as on the device, and each dialog must lie wholly in it with all
+// of its controls. Where it fits, it keeps its size.
+TEST_F(EditorWindow, EveryDialogLiesWhollyOnTheScreenWithItsControls) {
+    const struct {
+        const wchar_t* name;
+        DLGPROC procedure;
+        int width, height; // of the template, in dialog units
+    } dialogs[] = {{L"AboutBox", AboutDlgProc, 160, 140},
+                   {L"CanvasSize", CanvasSizeDlgProc, 72, 66},
+                   {L"ScaleBox", ScaleDlgProc, 84, 46},
+                   {L"IconImages", IconImagesDlgProc, 160, 162},
+                   {L"MakeAllSizes", MakeAllSizesDlgProc, 120, 104}};
+    // Away from the screen's corner, so the screen's own edge hides no fault.
+    const RECT screens[] = {
+        {60, 40, 540, 680}, {60, 40, 700, 520}, {60, 40, 300, 360}, {60, 40, 380, 280}};
+    for (const RECT& work : screens) {
+        WorkAreaForTest area(work);
+        SendMessageW(MainWindow, WM_SETTINGCHANGE, SETTINGCHANGE_RESET, 0);
+        const bool full = work.right - work.left >= 480;
+        for (auto& d : dialogs) {
+            char what[96];
+            snprintf(what, sizeof what, "%ls on %ld x %ld", d.name, work.right - work.left,
+                     work.bottom - work.top);
+            RECT client = {}, planned = {0, 0, d.width, d.height};
+            HandleNextDialog([&](HWND dialog) {
+                ExpectDialogOnWorkArea(dialog, work, what);
+                GetClientRect(dialog, &client);
+                MapDialogRect(dialog, &planned);
+                EndDialog(dialog, 0);
+            });
+            RunDialog(MainWindow, d.name, d.procedure);
+            if (full) {
+                EXPECT_TRUE(EqualRect(&client, &planned)) << what << " keeps its size";
+            }
+        }
+    }
 }

@@ -40,6 +40,17 @@ int DibPixelIndex(const BITMAPINFO* info, const BYTE* bits, int x, int y);
 COLORREF DibPixelColor(const BITMAPINFO* info, const BYTE* bits, int x, int y);
 COLORREF WindowPixel(HWND window, int x, int y);
 
+// ---- Dialogs on the screen -------------------------------------------------------------------
+// Expects the dialog wholly within the work area and each of its controls within its client
+// area; what names the case in a failure.
+void ExpectDialogOnWorkArea(HWND dialog, const RECT& work, const std::string& what);
+// The system's work area set for as long as the object lives (Wine keeps it per process).
+struct WorkAreaForTest {
+    explicit WorkAreaForTest(const RECT& work);
+    ~WorkAreaForTest();
+    RECT saved = {};
+};
+
 // ---- Test windows ----------------------------------------------------------------------------
 // A top-level window at (0, 0) of a class of the test's own (registered on first use), to
 // host or own the windows under test. The procedure defaults to DefWindowProcW.
