@@ -39,8 +39,11 @@ for tool in apt-get apt dpkg-query cmake make ninja; do
     chmod +x "$fake/$tool"
 done
 if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
-    # The prefix lasts from run to run, as a user's does; only its first start is slow.
+    # The prefix lasts from run to run, as a user's does; only its first start is slow. One
+    # made before the script that makes prefixes last changed is made again, as it may lack
+    # what the script now sets up.
     prefix=$build/launcher-prefix
+    [ ! "$top/scripts/wine-prefix" -nt "$prefix/.pixmora-x11" ] || rm -rf "$prefix"
     start_xvfb 80 480x640x24
     export PIXMORA_WINE_PREFIX="$prefix" PIXMORA_BUILD_DIR="$build"
     unset WINEPREFIX WAYLAND_DISPLAY
